@@ -1,0 +1,3 @@
+#include "app/intro_state.h"
+
+IntroState intro;
