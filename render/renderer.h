@@ -1,0 +1,22 @@
+#pragma once
+
+#include <windows.h>
+
+// Creates the device, swap chain, targets, samplers, shaders and constant buffer, then has the
+// scroller mask built. False after the first failure, which has been reported.
+bool InitRenderer();
+
+// Replaces the offscreen target by one of the given size; none when a size is not positive.
+void CreateOffscreenTarget(int width, int height);
+
+// Follows the window's client size; true when the back-buffer view was rebuilt at the new size.
+bool ResizeRenderer(HWND window);
+
+// Draws and presents one frame for loop time t.
+void RenderFrame(float t);
+
+// Presents on the next vertical blank and writes the signature over the window.
+void PresentWithSignature();
+
+// Releases every renderer object and the scroller mask in one fixed order, clearing each field.
+void ReleaseRenderer();

@@ -1,0 +1,108 @@
+#include "render_test_bed.h"
+
+#include "app/intro_state.h"
+#include "render/renderer.h"
+
+namespace {
+
+const wchar_t kClassName[] = L"HTN_RenderTestWnd";
+
+void RegisterTestClass()
+{
+    static bool registered = false;
+    if (registered) return;
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kClassName;
+    registered = RegisterClassExW(&windowClass) != 0;
+}
+
+struct NamedField {
+    const char* name;
+    const void* object;
+};
+
+std::vector<NamedField> Fields()
+{
+    const RendererState& r = intro.renderer;
+    return {{"device", r.device},
+            {"context", r.context},
+            {"swapChain", r.swapChain},
+            {"backBufferView", r.backBufferView},
+            {"offscreenTexture", r.offscreenTexture},
+            {"offscreenTargetView", r.offscreenTargetView},
+            {"offscreenShaderView", r.offscreenShaderView},
+            {"linearSampler", r.linearSampler},
+            {"maskBorderSampler", r.maskBorderSampler},
+            {"vertexShader", r.vertexShader},
+            {"scenePixelShader", r.scenePixelShader},
+            {"compositePixelShader", r.compositePixelShader},
+            {"endPixelShader", r.endPixelShader},
+            {"constantBuffer", r.constantBuffer},
+            {"maskTexture", intro.scroller.maskTexture},
+            {"maskView", intro.scroller.maskView}};
+}
+
+void Witness(ID3D11DeviceChild* object, const char* name)
+{
+    if (object) WitnessDestruction(object, name);
+}
+
+}  // namespace
+
+RenderTestBed::RenderTestBed(int clientWidth, int clientHeight)
+{
+    intro = IntroState();
+    InstallRenderDoubles();
+    RegisterTestClass();
+    window_ = CreateWindowExW(0, kClassName, L"render test", WS_POPUP, 0, 0, clientWidth, clientHeight, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    RECT client = {};
+    GetClientRect(window_, &client);
+    intro.shell.mainWindow = window_;
+    intro.shell.clientWidth = client.right - client.left;
+    intro.shell.clientHeight = client.bottom - client.top;
+}
+
+RenderTestBed::~RenderTestBed()
+{
+    ReleaseRenderer();
+    if (IsWindow(window_)) DestroyWindow(window_);
+    RemoveRenderDoubles();
+    intro = IntroState();
+}
+
+void RenderTestBed::ResizeClient(int width, int height)
+{
+    SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::vector<std::string> CreatedObjects()
+{
+    std::vector<std::string> created;
+    for (const NamedField& field : Fields()) {
+        if (field.object) created.push_back(field.name);
+    }
+    return created;
+}
+
+void WitnessRendererObjects()
+{
+    const RendererState& r = intro.renderer;
+    Witness(intro.scroller.maskView, "maskView");
+    Witness(intro.scroller.maskTexture, "maskTexture");
+    Witness(r.constantBuffer, "constantBuffer");
+    Witness(r.maskBorderSampler, "maskBorderSampler");
+    Witness(r.linearSampler, "linearSampler");
+    Witness(r.endPixelShader, "endPixelShader");
+    Witness(r.compositePixelShader, "compositePixelShader");
+    Witness(r.scenePixelShader, "scenePixelShader");
+    Witness(r.vertexShader, "vertexShader");
+    Witness(r.offscreenShaderView, "offscreenShaderView");
+    Witness(r.offscreenTargetView, "offscreenTargetView");
+    Witness(r.offscreenTexture, "offscreenTexture");
+    Witness(r.backBufferView, "backBufferView");
+}

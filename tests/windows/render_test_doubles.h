@@ -1,0 +1,46 @@
+#pragma once
+
+#include <d3d11.h>
+#include <d3dcompiler.h>
+#include <dxgi.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the renderer's platform doubles do: which call fails, what was logged, what was presented.
+struct RenderScript {
+    // The occurrence-th call (1-based, counted from now) of a method returns result with no object.
+    void Fail(const std::string& call, int occurrence, HRESULT result);
+    // Counts the call and tells whether it must fail, and with which result.
+    bool ShouldFail(const std::string& call, HRESULT& result);
+
+    struct Injection {
+        std::string call;
+        int remaining;
+        HRESULT result;
+    };
+    std::vector<Injection> injections;
+
+    bool onlyFeatureLevel10 = false;  // device creation offers only 10_0, as old hardware would
+    bool capturePresents = false;     // copy buffer 0 at every Present
+    std::vector<std::string> log;     // Release calls of the wrapped objects and destruction of witnessed ones
+    std::vector<std::string> compiledProfiles;  // "entry:profile" for every compile
+    int presents = 0;
+    int resizesWithBoundTarget = 0;
+
+    // The last presented picture: RGBA bytes, top row first.
+    std::vector<uint8_t> presented;
+    UINT presentedWidth = 0;
+    UINT presentedHeight = 0;
+};
+
+// The script the installed doubles follow; reset by InstallRenderDoubles.
+RenderScript& Script();
+
+// Puts the wrapping device creation and compiler in the renderer's place, with a fresh script.
+void InstallRenderDoubles();
+void RemoveRenderDoubles();
+
+// Logs name into the script when object is destroyed (the object releases its private data then).
+void WitnessDestruction(ID3D11DeviceChild* object, const char* name);
