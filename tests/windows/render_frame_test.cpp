@@ -119,4 +119,22 @@ TEST(RenderFrameEndCard, DrawsStraightToTheBackBufferAndClosesOnceAtTenSeconds)
     EXPECT_TRUE(bed.reports().empty());
 }
 
+TEST(RenderFrameEndCard, EscapeFreezesTheScrollerWhereItStands)
+{
+    RenderTestBed bed(320, 200);
+    ASSERT_TRUE(InitRenderer());
+    RenderFrame(4.0f);
+    RenderFrame(5.0f);
+    RenderFrame(6.0f);
+    const float moving = intro.scroller.scrollOffset;
+    ASSERT_GT(moving, -static_cast<float>(intro.renderer.offscreenWidth));
+
+    intro.shell.exit.exitActive = true;
+    intro.shell.exit.exitStartTime = 6.0f;
+    RenderFrame(6.5f);
+    RenderFrame(8.0f);
+    EXPECT_EQ(intro.scroller.scrollOffset, moving);
+    EXPECT_TRUE(bed.reports().empty());
+}
+
 }  // namespace
