@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "app/intro_state.h"
+#include "audio/audio_engine.h"
+#include "audio/music.h"
+#include "audio/music_playback.h"
+#include "audio/music_player.h"
+
+namespace {
+
+// A quarter second of a quiet 440 Hz tone: short, so that looping shows within a second.
+std::vector<uint8_t> ShortTone()
+{
+    const int frames = 11025;
+    std::vector<uint8_t> pcm(frames * 4);
+    auto* samples = reinterpret_cast<int16_t*>(pcm.data());
+    for (int i = 0; i < frames; ++i) {
+        const auto value = static_cast<int16_t>(3000.0 * std::sin(2.0 * 3.14159265 * 440.0 * i / 44100.0));
+        samples[2 * i] = value;
+        samples[2 * i + 1] = value;
+    }
+    return pcm;
+}
+
+XAUDIO2_VOICE_STATE VoiceState(IXAudio2SourceVoice* voice)
+{
+    XAUDIO2_VOICE_STATE state{};
+    voice->GetState(&state, 0);
+    return state;
+}
+
+void ExpectNothingMade(const MusicState& music)
+{
+    EXPECT_EQ(music.audioEngine, nullptr);
+    EXPECT_EQ(music.masteringVoice, nullptr);
+    EXPECT_EQ(music.sourceVoice, nullptr);
+}
+
+TEST(AudioPlayback, PlaysTheBufferInAnEndlessLoopAndFadesIt)
+{
+    MusicState music;
+    music.pcmBytes = ShortTone();
+    ASSERT_TRUE(StartPlayback(music, kXAudio2Library));
+    ASSERT_NE(music.audioEngine, nullptr);
+    ASSERT_NE(music.masteringVoice, nullptr);
+    ASSERT_NE(music.sourceVoice, nullptr);
+    EXPECT_EQ(music.pcmFormat.wFormatTag, WAVE_FORMAT_PCM);
+    EXPECT_EQ(music.pcmFormat.nBlockAlign, 4);
+
+    const uint64_t frames = music.pcmBytes.size() / 4;
+    const XAUDIO2_VOICE_STATE first = VoiceState(music.sourceVoice);
+    EXPECT_EQ(first.BuffersQueued, 1u);
+    Sleep(1200);
+    const XAUDIO2_VOICE_STATE later = VoiceState(music.sourceVoice);
+    EXPECT_GT(later.SamplesPlayed, first.SamplesPlayed);
+    // Well past the buffer's end, and the buffer is still queued: it loops.
+    EXPECT_GT(later.SamplesPlayed, 2 * frames);
+    EXPECT_EQ(later.BuffersQueued, 1u);
+
+    float volume = -1.0f;
+    music.sourceVoice->GetVolume(&volume);
+    EXPECT_FLOAT_EQ(volume, 1.0f);
+    FadeMusicPlayer(music, 0.25f);
+    music.sourceVoice->GetVolume(&volume);
+    EXPECT_FLOAT_EQ(volume, 0.75f);
+    FadeMusicPlayer(music, 3.0f);
+    music.sourceVoice->GetVolume(&volume);
+    EXPECT_FLOAT_EQ(volume, 0.0f);
+    EXPECT_FLOAT_EQ(music.musicVolume, 0.0f);
+    // The fade only turns the volume down; the voice plays on.
+    const uint64_t played = VoiceState(music.sourceVoice).SamplesPlayed;
+    Sleep(200);
+    EXPECT_GT(VoiceState(music.sourceVoice).SamplesPlayed, played);
+
+    StopMusicPlayer(music);
+    ExpectNothingMade(music);
+    EXPECT_TRUE(music.pcmBytes.empty());
+}
+
+TEST(AudioPlayback, AStartAfterATeardownUsesTheLibraryAlreadyLoaded)
+{
+    MusicState music;
+    music.pcmBytes = ShortTone();
+    ASSERT_TRUE(StartPlayback(music, kXAudio2Library));
+    const HMODULE library = music.xaudioLibrary;
+    StopMusicPlayer(music);
+    music.pcmBytes = ShortTone();
+    ASSERT_TRUE(StartPlayback(music, L"never-loaded.dll"));
+    EXPECT_EQ(music.xaudioLibrary, library);
+    StopMusicPlayer(music);
+    ExpectNothingMade(music);
+}
+
+TEST(AudioPlayback, MissingLibraryFailsAndMakesNothing)
+{
+    MusicState music;
+    music.pcmBytes = ShortTone();
+    EXPECT_FALSE(StartPlayback(music, L"xaudio2_absent.dll"));
+    ExpectNothingMade(music);
+    EXPECT_EQ(music.xaudioLibrary, nullptr);
+    // The fade without a voice only keeps the volume.
+    FadeMusicPlayer(music, 0.5f);
+    EXPECT_FLOAT_EQ(music.musicVolume, 0.5f);
+    StopMusicPlayer(music);
+    EXPECT_TRUE(music.pcmBytes.empty());
+}
+
+TEST(AudioPlayback, ALibraryWithoutEitherEntryFails)
+{
+    MusicState music;
+    music.pcmBytes = ShortTone();
+    EXPECT_FALSE(StartPlayback(music, L"kernel32.dll"));
+    ExpectNothingMade(music);
+    EXPECT_EQ(music.createWithVersionInfo, nullptr);
+    EXPECT_EQ(music.create, nullptr);
+}
+
+// The intro's own entry points over intro.music, from the embedded track to the teardown.
+TEST(AudioMusic, StartsFadesAndStopsTheEmbeddedTrack)
+{
+    intro = IntroState{};
+    ASSERT_TRUE(StartMusic(GetModuleHandleW(nullptr)));
+    ASSERT_NE(intro.music.sourceVoice, nullptr);
+    EXPECT_GT(intro.music.pcmBytes.size(), 60u * 176400u);
+    Sleep(300);
+    EXPECT_GT(VoiceState(intro.music.sourceVoice).SamplesPlayed, 0u);
+    UpdateMusicFade(0.5f);
+    EXPECT_FLOAT_EQ(intro.music.musicVolume, 0.5f);
+    StopMusic();
+    ExpectNothingMade(intro.music);
+    EXPECT_TRUE(intro.music.pcmBytes.empty());
+    intro = IntroState{};
+}
+
+// Run with HTN_AUDIO_NO_XAUDIO2=1 and the override "xaudio2_9=" that takes the library away.
+TEST(AudioMusicWithoutXAudio2, FailsAndMakesNothing)
+{
+    if (std::getenv("HTN_AUDIO_NO_XAUDIO2") == nullptr) {
+        GTEST_SKIP() << "needs HTN_AUDIO_NO_XAUDIO2=1 and the DLL override xaudio2_9=";
+    }
+    intro = IntroState{};
+    EXPECT_FALSE(StartMusic(GetModuleHandleW(nullptr)));
+    ExpectNothingMade(intro.music);
+    EXPECT_EQ(intro.music.xaudioLibrary, nullptr);
+    StopMusic();
+    EXPECT_TRUE(intro.music.pcmBytes.empty());
+    intro = IntroState{};
+}
+
+}  // namespace
