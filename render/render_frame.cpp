@@ -105,7 +105,7 @@ void DrawEndPass()
 
 }  // namespace
 
-void RenderFrame(float t)
+void DrawFrame(float t)
 {
     RendererState& renderer = intro.renderer;
     const ExitState& exit = intro.shell.exit;
@@ -117,16 +117,22 @@ void RenderFrame(float t)
     if (!exit.exitActive) {
         if (plan.scenePass) DrawScenePass();
         if (plan.compositePass) DrawCompositePass();
-        PresentWithSignature();
         return;
     }
 
-    const float exitT = ExitSeconds(t, exit.exitStartTime);
-    UpdateMusicFade(exitT);
+    UpdateMusicFade(ExitSeconds(t, exit.exitStartTime));
     if (plan.endPass) DrawEndPass();
+}
+
+void RenderFrame(float t)
+{
+    DrawFrame(t);
     PresentWithSignature();
+    const ExitState& exit = intro.shell.exit;
+    if (!exit.exitActive) return;
     // Destroying the window posts the quit message, so no further frame is drawn.
-    if (ShouldCloseWindow(renderer.windowDestroyed, exitT)) {
+    RendererState& renderer = intro.renderer;
+    if (ShouldCloseWindow(renderer.windowDestroyed, ExitSeconds(t, exit.exitStartTime))) {
         renderer.windowDestroyed = true;
         DestroyWindow(intro.shell.mainWindow);
     }

@@ -12,7 +12,11 @@ void CreateOffscreenTarget(int width, int height);
 // Follows the window's client size; true when the back-buffer view was rebuilt at the new size.
 bool ResizeRenderer(HWND window);
 
-// Draws and presents one frame for loop time t.
+// Draws one frame for loop time t into the back buffer without presenting it: the scroller step
+// before Escape, the constants, and the passes of the normal or the end-card path.
+void DrawFrame(float t);
+
+// Draws and presents one frame for loop time t, and closes the window when the end card is over.
 void RenderFrame(float t);
 
 // Presents on the next vertical blank and writes the signature over the window.
