@@ -1,0 +1,73 @@
+#!/bin/bash
+# Runs inside the Wine root (started by wine-namespace.sh): brings up a virtual X display and a
+# PulseAudio null sink unless the host's are handed in, sets Wine's environment, then runs one
+# command and exits with its status. Whatever it leaves running ends with the namespace.
+#   *.exe         run with wine; its stdout and exit code come back
+#   *.sh          run with bash (an end-to-end test); it may start wine, xdotool, import, parec
+#   anything else run as it stands
+set -euo pipefail
+
+export XDG_RUNTIME_DIR=/run/htn
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+StartDisplay() {
+  local numberFile=$XDG_RUNTIME_DIR/display
+  : >"$numberFile"
+  # -displayfd lets Xvfb pick a free display and say which once it accepts connections.
+  Xvfb -displayfd 3 -screen 0 "${HTN_SCREEN:-1280x720x24}" -nolisten tcp \
+    3>"$numberFile" 2>"$XDG_RUNTIME_DIR/xvfb.log" &
+  local tries
+  for ((tries = 0; tries < 100; tries++)); do
+    if [[ $(wc -l <"$numberFile") -ge 1 ]]; then
+      export DISPLAY=":$(head -n 1 "$numberFile")"
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "wine-session: Xvfb did not start:" >&2
+  cat "$XDG_RUNTIME_DIR/xvfb.log" >&2
+  return 1
+}
+
+StartNullSink() {
+  local socket=$XDG_RUNTIME_DIR/pulse.sock
+  # Without an audio device Wine's XAudio2 crashes, so a null sink stands in; its monitor source
+  # lets tests record what was played.
+  pulseaudio --daemonize=no --exit-idle-time=-1 -n --use-pid-file=no --realtime=no --high-priority=no \
+    --load="module-native-protocol-unix auth-anonymous=1 socket=$socket" \
+    --load="module-null-sink sink_name=nullsink rate=48000 channels=2" \
+    >"$XDG_RUNTIME_DIR/pulse.log" 2>&1 &
+  export PULSE_SERVER=unix:$socket
+  local tries
+  for ((tries = 0; tries < 100; tries++)); do
+    if pactl info >/dev/null 2>&1; then
+      pactl set-default-sink nullsink
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "wine-session: PulseAudio did not start:" >&2
+  cat "$XDG_RUNTIME_DIR/pulse.log" >&2
+  return 1
+}
+
+[[ -n ${DISPLAY:-} ]] || StartDisplay
+[[ -n ${PULSE_SERVER:-} ]] || StartNullSink
+
+export WINEARCH=win64 WINEDEBUG=-all
+# Mono and Gecko are never wanted; callers may add more, such as "xaudio2_9=" to take the sound away.
+export WINEDLLOVERRIDES="mscoree,mshtml=${HTN_DLL_OVERRIDES:+;$HTN_DLL_OVERRIDES}"
+
+if mountpoint -q /out; then
+  cd /out
+else
+  cd /root
+fi
+
+status=0
+case $1 in
+  *.exe) wine "$@" || status=$? ;;
+  *.sh) bash "$@" || status=$? ;;
+  *) "$@" || status=$? ;;
+esac
+exit "$status"

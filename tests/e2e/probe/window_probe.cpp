@@ -1,0 +1,93 @@
+// The end-to-end tests' view of the intro from inside Wine: X11 knows neither Win32 class names nor
+// window styles, so this console program looks them up and prints "key=value" lines for the shell.
+//   htn_window_probe window        the intro window: rectangles, styles, screen sizes
+//   htn_window_probe box CAPTION   a message box with that caption: its text and its owner's class
+//   htn_window_probe close         post WM_CLOSE to the intro window
+// Exit code 0 when the window was found, 1 when not, 2 for a wrong command line.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+
+const wchar_t introClass[] = L"HTN_D3D11_IntroWnd";
+
+void PrintRect(const char* name, const RECT& rect) {
+  std::printf("%s=%ld %ld %ld %ld\n", name, rect.left, rect.top, rect.right, rect.bottom);
+}
+
+int PrintWindow() {
+  HWND window = FindWindowW(introClass, nullptr);
+  std::printf("found=%d\n", window != nullptr ? 1 : 0);
+  std::printf("screen=%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  std::printf("virtual=%d %d %d %d\n", GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+              GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  if (window == nullptr) {
+    return 1;
+  }
+  RECT windowRect{};
+  RECT clientRect{};
+  GetWindowRect(window, &windowRect);
+  GetClientRect(window, &clientRect);
+  PrintRect("window", windowRect);
+  PrintRect("client", clientRect);
+  const auto style = static_cast<unsigned long>(GetWindowLongPtrW(window, GWL_STYLE));
+  const auto exStyle = static_cast<unsigned long>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+  std::printf("style=0x%08lX\n", style);
+  std::printf("exstyle=0x%08lX\n", exStyle);
+  std::printf("popup=%d\n", (style & WS_POPUP) != 0 ? 1 : 0);
+  std::printf("caption=%d\n", (style & WS_CAPTION) == WS_CAPTION ? 1 : 0);
+  std::printf("thickframe=%d\n", (style & WS_THICKFRAME) != 0 ? 1 : 0);
+  std::printf("visible=%d\n", IsWindowVisible(window) ? 1 : 0);
+  std::printf("zoomed=%d\n", IsZoomed(window) ? 1 : 0);
+  return 0;
+}
+
+int PrintBox(const wchar_t* caption) {
+  // "#32770" is the dialog class that MessageBoxW uses; 0xFFFF is the id of its text.
+  HWND box = FindWindowW(L"#32770", caption);
+  std::printf("found=%d\n", box != nullptr ? 1 : 0);
+  if (box == nullptr) {
+    return 1;
+  }
+  wchar_t text[512] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 512);
+  char utf8[1024] = {};
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+  std::printf("text=%s\n", utf8);
+  wchar_t ownerClass[256] = {};
+  HWND owner = GetWindow(box, GW_OWNER);
+  if (owner != nullptr) {
+    GetClassNameW(owner, ownerClass, 256);
+  }
+  WideCharToMultiByte(CP_UTF8, 0, ownerClass, -1, utf8, sizeof utf8, nullptr, nullptr);
+  std::printf("owner=%s\n", utf8);
+  return 0;
+}
+
+int PostClose() {
+  HWND window = FindWindowW(introClass, nullptr);
+  std::printf("found=%d\n", window != nullptr ? 1 : 0);
+  if (window == nullptr) {
+    return 1;
+  }
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wcscmp(argv[1], L"window") == 0) {
+    return PrintWindow();
+  }
+  if (argc == 3 && std::wcscmp(argv[1], L"box") == 0) {
+    return PrintBox(argv[2]);
+  }
+  if (argc == 2 && std::wcscmp(argv[1], L"close") == 0) {
+    return PostClose();
+  }
+  std::fprintf(stderr, "usage: htn_window_probe window | box CAPTION | close\n");
+  return 2;
+}

@@ -1,0 +1,79 @@
+#!/bin/bash
+# The logo and the end card's letters: at 4.5 s the plasma-coloured logo covers the middle of the
+# screen, where the background alone would be a dim blue; after Escape the six letters of HITTEN
+# spin, then stand still in one row (from 3.8 s after Escape only their colours drift) where the
+# end card's layout puts them.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/screen_lib.sh"
+
+Require "a 960x540 screen" UseScreen 960x540x24
+read -r width height <<<"$(ScreenSize)"
+StartIntroClocked
+
+WaitForLoopTime 4.5
+Screenshot logo >/dev/null
+
+Require "Escape reaches the intro" SendKey Escape
+Require "the end card comes up" WaitForEndCard
+for moment in 0.4 0.7 1.0; do
+  WaitSince "$endSeenAt" "$moment"
+  Screenshot "spinning$moment" >/dev/null
+done
+# The last letter rests from 3.8 s after Escape; the margin covers a frame drawn a little earlier
+# than it is seen.
+WaitSince "$endSeenAt" 4.3
+Screenshot rest1 >/dev/null
+sleep 0.8
+Screenshot rest2 >/dev/null
+Expect "the end card is still up" IntroRunning
+PostClose
+Expect "the intro closes" WaitForExit 10
+Expect "no crash" eval '! IntroCrashed'
+
+echo " the logo at 4.5 s"
+radius=$((height / 4))
+read -r colourShare colourPixels <<<"$(ShareOfClass /out/logo.png colour "$radius")"
+echo "  plasma-coloured pixels within $radius px of the centre: $colourShare of $colourPixels (background alone: none)"
+Expect "the logo covers the middle in strong colours" AtLeast "$colourShare" 0.2
+
+echo " the end card's letters"
+topHalf="0 0 $width $((height / 2))"
+read -r restA restB restDiffer restUnion <<<"$(CompareMasks /out/rest1.png /out/rest2.png lit $topHalf)"
+restChange=$(Ratio "$restDiffer" "$restUnion")
+echo "  letter pixels at rest: $restA, then $restB; $restDiffer of $restUnion differ ($restChange)"
+Expect "the letters are on the card" test "$restA" -ge 2000
+Expect "they stand still from 3.8 s after Escape" Less "$restChange" 0.03
+
+largestSpinChange=0
+for moment in 0.4 0.7 1.0; do
+  read -r _ _ differ union <<<"$(CompareMasks "/out/spinning$moment.png" /out/rest1.png lit $topHalf)"
+  change=$(Ratio "$differ" "$union")
+  echo "  ${moment} s after the card came up, against rest: $differ of $union letter pixels differ ($change)"
+  Less "$change" "$largestSpinChange" || largestSpinChange=$change
+done
+Expect "before that they were turning" AtLeast "$largestSpinChange" 0.2
+
+# A world point (X, Y, 0) shows at x = 0.5 resX + X / 2.4 resY, y = 0.5 resY - Y / 2.4 resY, with
+# res the half client size. The row spans X from -0.31 (the H's left post) to 4.48 (the end of the
+# N's diagonal) and Y from -0.39 to 0.72 (the N's diagonal; the other letters reach -0.34 to 0.66),
+# the front faces 1.2 % larger.
+read -r count minX minY maxX maxY <<<"$(ClassBox /out/rest1.png lit $topHalf)"
+expected=$(awk -v w="$width" -v h="$height" 'BEGIN {
+  rx = w / 2; ry = h / 2; k = 1.0117 * ry / 2.4
+  printf "%.0f %.0f %.0f %.0f", rx / 2 - 0.31 * k, ry / 2 - 0.72 * k, rx / 2 + 4.48 * k, ry / 2 + 0.39 * k }')
+read -r wantMinX wantMinY wantMaxX wantMaxY <<<"$expected"
+echo "  row of letters: x $minX..$maxX, y $minY..$maxY (expected about x $wantMinX..$wantMaxX, y $wantMinY..$wantMaxY)"
+tolerance=$((width / 50))
+Expect "the row starts where the layout puts the H" Within "$minX" "$wantMinX" "$tolerance"
+Expect "the row ends where the layout puts the N" Within "$maxX" "$wantMaxX" "$tolerance"
+Expect "the letters' tops are where the layout puts them" Within "$minY" "$wantMinY" "$tolerance"
+Expect "the letters' feet are where the layout puts them" Within "$maxY" "$wantMaxY" "$tolerance"
+
+# Across the letters' middle rows they stand apart; higher up and lower down the ends of the N's
+# diagonal reach almost to the E.
+middleRows="0 $((minY + (maxY - minY) * 2 / 5)) $width $((minY + (maxY - minY) * 3 / 5))"
+runs=$(ColumnRuns /out/rest1.png lit 3 $middleRows)
+read -r -a letters <<<"$runs"
+echo "  letter columns across the middle rows: $runs"
+ExpectEqual "six letters side by side" 6 "${#letters[@]}"
+Finish
