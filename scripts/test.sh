@@ -161,7 +161,10 @@ if ((introBuilt)); then
     name=$(basename "$test" .sh)
     echo " $name"
     status=0
-    "$HTN_REPO/scripts/wine-run.sh" --out "$results/e2e/$name" --timeout 300 "tests/e2e/$name.sh" \
+    # A test that needs a screen size of its own names it in a "# screen: WxHxD" line.
+    screen=$(sed -n 's/^# screen: *//p' "$test" | head -n 1)
+    HTN_SCREEN=${screen:-1280x720x24} \
+      "$HTN_REPO/scripts/wine-run.sh" --out "$results/e2e/$name" --timeout 300 "tests/e2e/$name.sh" \
       >"$results/e2e/$name.log" 2>&1 || status=$?
     # The tests indent what they report; Wine's own chatter is left in the log.
     grep -E '^ |^wine-run' "$results/e2e/$name.log"

@@ -8,18 +8,9 @@
 
 Now() { date +%s.%N; }
 
-# UseScreen WxHxD: runs the rest of the test on a virtual screen of that size. The test's session
-# comes with a display of the default size; before any Wine program has started, a second Xvfb of
-# the size a test needs can take its place (it ends with the session like the first).
-UseScreen() {
-  local width height numberFile
-  read -r width height <<<"$(ScreenSize)"
-  [[ ${width}x$height == "${1%x*}" ]] && return 0
-  numberFile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$numberFile" 2>/dev/null &
-  WaitFor 10 test -s "$numberFile" || return 1
-  DISPLAY=":$(head -n 1 "$numberFile")"
-  export DISPLAY
+# ScreenIs WxH: the session's virtual screen has that size (set by the test's "# screen:" line).
+ScreenIs() {
+  [[ $(ScreenSize) == "${1%x*} ${1#*x}" ]]
 }
 
 # Since T: seconds from T to now.

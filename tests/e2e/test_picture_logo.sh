@@ -1,4 +1,5 @@
 #!/bin/bash
+# screen: 960x540x24
 # The logo and the end card's letters: at 4.5 s the plasma-coloured logo covers the middle of the
 # screen, where the background alone would be a dim blue; after Escape the six letters of HITTEN
 # spin, then stand still in one row (from 3.8 s after Escape only their colours drift) where the
@@ -6,7 +7,7 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/screen_lib.sh"
 
-Require "a 960x540 screen" UseScreen 960x540x24
+Require "a 960x540 screen" ScreenIs 960x540
 read -r width height <<<"$(ScreenSize)"
 StartIntroClocked
 

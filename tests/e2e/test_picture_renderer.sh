@@ -1,4 +1,5 @@
 #!/bin/bash
+# screen: 960x540x24
 # What the renderer puts on the screen over the show: black until the fade-in begins at 2.5 s,
 # then a dark blue glow that is brightest in the middle; the white signature "dorv" 8 px from the
 # left with its top 24 px above the bottom, over every picture; after Escape the end card's dark
@@ -6,7 +7,7 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/screen_lib.sh"
 
-Require "a 960x540 screen" UseScreen 960x540x24
+Require "a 960x540 screen" ScreenIs 960x540
 read -r width height <<<"$(ScreenSize)"
 signatureRegion=$(SignatureRegion "$width" "$height")
 StartIntroClocked

@@ -1,4 +1,5 @@
 #!/bin/bash
+# screen: 1920x1080x24
 # The scroller on a 1920x1080 screen: from 5 s its light text enters from the right in a band
 # about the screen's vertical middle and moves left; at the first marked segment it holds still
 # (while its wave runs on) with "HITTEN PRODUCTION" centred on the screen.
@@ -10,7 +11,7 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/screen_lib.sh"
 
-Require "a 1920x1080 screen" UseScreen 1920x1080x24
+Require "a 1920x1080 screen" ScreenIs 1920x1080
 read -r width height <<<"$(ScreenSize)"
 # The band is 128 offscreen rows plus the wave's 16 either way and the shadow's 6 below, shown
 # twice as high.

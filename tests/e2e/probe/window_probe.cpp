@@ -3,6 +3,8 @@
 //   htn_window_probe window        the intro window: rectangles, styles, screen sizes
 //   htn_window_probe box CAPTION   a message box with that caption: its text and its owner's class
 //   htn_window_probe close         post WM_CLOSE to the intro window
+//   htn_window_probe wait-fullscreen SECONDS
+//                                  wait until the intro window is a popup over the whole screen
 // Exit code 0 when the window was found, 1 when not, 2 for a wrong command line.
 #include <windows.h>
 
@@ -76,6 +78,33 @@ int PostClose() {
   return 0;
 }
 
+bool StandsInFullScreen() {
+  HWND window = FindWindowW(introClass, nullptr);
+  if (window == nullptr || (GetWindowLongPtrW(window, GWL_STYLE) & WS_POPUP) == 0) {
+    return false;
+  }
+  RECT windowRect{};
+  GetWindowRect(window, &windowRect);
+  return windowRect.left == 0 && windowRect.top == 0 && windowRect.right == GetSystemMetrics(SM_CXSCREEN) &&
+         windowRect.bottom == GetSystemMetrics(SM_CYSCREEN);
+}
+
+// Polls every 5 ms, so that a start-up benchmark sees the moment and not the probe's own start.
+int WaitForFullScreen(const wchar_t* seconds) {
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(1000.0 * std::wcstod(seconds, nullptr));
+  std::printf("ready=1\n");
+  std::fflush(stdout);
+  while (!StandsInFullScreen()) {
+    if (GetTickCount64() > deadline) {
+      std::printf("found=0\n");
+      return 1;
+    }
+    Sleep(5);
+  }
+  std::printf("found=1\n");
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -88,6 +117,9 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 2 && std::wcscmp(argv[1], L"close") == 0) {
     return PostClose();
   }
-  std::fprintf(stderr, "usage: htn_window_probe window | box CAPTION | close\n");
+  if (argc == 3 && std::wcscmp(argv[1], L"wait-fullscreen") == 0) {
+    return WaitForFullScreen(argv[2]);
+  }
+  std::fprintf(stderr, "usage: htn_window_probe window | box CAPTION | close | wait-fullscreen SECONDS\n");
   return 2;
 }
