@@ -5,22 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "render/scene_constants.h"
+
 // A small Direct3D 11 bench that runs the intro's shaders on one full-screen triangle into an
 // offscreen target and reads the pixels back, for pixel tests without a window or swap chain.
 
-// Mirrors the shaders' 64-byte constant buffer CB.
-struct BenchConstants {
-    float resolution[2];
-    float invResolution[2];
-    float time;
-    float scroll;
-    float _pad0[2];
-    float maskTexel[2];
-    float exitMode;
-    float exitT;
-    float _pad1[4];
-};
-static_assert(sizeof(BenchConstants) == 64, "CB is four 16-byte registers");
+// The same 64-byte constant buffer that the renderer fills each frame.
+using BenchConstants = SceneConstants;
 
 // Constants for a pass whose resolution is width x height at the given loop time; the rest zero.
 BenchConstants MakeBenchConstants(int width, int height, float time);
