@@ -1,7 +1,8 @@
 #!/bin/bash
 # Runs inside the Wine root (started by wine-namespace.sh): brings up a virtual X display and a
 # PulseAudio null sink unless the host's are handed in, sets Wine's environment, then runs one
-# command and exits with its status. Whatever it leaves running ends with the namespace.
+# command and exits with its status. Afterwards it ends Wine's processes and the ones it started,
+# each by its id; anything left over still ends with the namespace.
 #   *.exe         run with wine; its stdout and exit code come back
 #   *.sh          run with bash (an end-to-end test); it may start wine, xdotool, import, parec
 #   anything else run as it stands
@@ -10,12 +11,29 @@ set -euo pipefail
 export XDG_RUNTIME_DIR=/run/htn
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
+startedPids=()
+
+# Ends the Wine server (and with it every Wine process of the prefix), then what this session
+# started, by id, and waits for them.
+EndSession() {
+  wineserver -k 2>/dev/null || true
+  local pid
+  for pid in "${startedPids[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in "${startedPids[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+}
+trap EndSession EXIT
+
 StartDisplay() {
   local numberFile=$XDG_RUNTIME_DIR/display
   : >"$numberFile"
   # -displayfd lets Xvfb pick a free display and say which once it accepts connections.
   Xvfb -displayfd 3 -screen 0 "${HTN_SCREEN:-1280x720x24}" -nolisten tcp \
     3>"$numberFile" 2>"$XDG_RUNTIME_DIR/xvfb.log" &
+  startedPids+=($!)
   local tries
   for ((tries = 0; tries < 100; tries++)); do
     if [[ $(wc -l <"$numberFile") -ge 1 ]]; then
@@ -37,6 +55,7 @@ StartNullSink() {
     --load="module-native-protocol-unix auth-anonymous=1 socket=$socket" \
     --load="module-null-sink sink_name=nullsink rate=48000 channels=2" \
     >"$XDG_RUNTIME_DIR/pulse.log" 2>&1 &
+  startedPids+=($!)
   export PULSE_SERVER=unix:$socket
   local tries
   for ((tries = 0; tries < 100; tries++)); do
