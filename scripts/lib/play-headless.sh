@@ -22,13 +22,25 @@ ShotAt() {
   Screenshot "$(printf '%02d' "$shots")-$3" >/dev/null && echo "  $3 at $(Elapsed "$1") s"
 }
 
+# FirstFrameShown: the full-screen window is white until the first frame is presented, and the
+# show's first frames are black.
+FirstFrameShown() {
+  local shot
+  shot=$(Screenshot first-frame-probe) || return 1
+  [[ $(PixelAt "$shot" 4 4) == "0 0 0" ]]
+}
+
 StartIntro
-# The show's clock starts when the window is up; a "Lyd" box (no sound) holds it until dismissed.
 WaitForIntroWindow 60 || { echo "play: the intro window did not appear" >&2; exit 1; }
-if WaitForMessageBox Lyd 3; then
-  echo "  the intro could not start its music; dismissing the \"Lyd\" box"
-  DismissSoundWarning 5
-fi
+# The show's clock starts at the first frame; a "Lyd" box (no sound) holds it until dismissed.
+until FirstFrameShown; do
+  if ProbeBox Lyd; then
+    echo "  the intro could not start its music; dismissing the \"Lyd\" box"
+    DismissSoundWarning 5
+  fi
+  IntroRunning || { echo "play: the intro ended before its first frame" >&2; exit 1; }
+done
+rm -f /out/first-frame-probe.png
 start=$(date +%s.%N)
 for at in 1 3 4.5 6 9 12; do
   ShotAt "$start" "$at" "show-${at}s"
