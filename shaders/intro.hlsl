@@ -320,10 +320,9 @@ float slotWeight(float t, float delay, float dur)
     return 1.0 - smoothstep(0.0, 1.0, s);
 }
 
-// HITTEN as six slot-machine reels: each letter spins about its vertical axis until its delay,
-// then unwinds to rest facing the camera. The slots are written out one by one: this runs inside
-// the end card's ray march, where Wine's compiler cannot unroll a loop.
-float mapHitten(float3 p, out int lid)
+// One reel of HITTEN: letter i spins about its vertical axis until its delay, then unwinds to rest
+// facing the camera. Keeps the nearest letter's distance and slot; on a tie the lower slot stays.
+void hittenSlot(int i, float3 p, inout float dMin, inout int lid)
 {
     const float w = 1.05;
     const float h = 1.60;
@@ -333,43 +332,26 @@ float mapHitten(float3 p, out int lid)
     const float LETTERS = 6.0;
     const float centerShift = 3.30;
     const float off = w + spacing;
-    const float spin = 18.0;
-    const float dur = 1.10;
+    float xi = (float(i) - (LETTERS - 1.0) * 0.5) * off + centerShift;
+    float wgt = slotWeight(exitT, 0.45 + 0.45 * float(i), 1.10);
+    float ang = 18.0 * exitT * wgt;
+    float3 q3 = mul(transpose(rotY(ang)), p - float3(xi, 0.0, 0.0));
+    float de = sdExtrude(sdLetter(i, q3.xy, w, h, bar), q3.z, halfT);
+    if (de < dMin) { dMin = de; lid = i; }
+}
+
+// The six reels are called one by one: this runs inside the end card's ray march, where Wine's
+// compiler cannot unroll a loop.
+float mapHitten(float3 p, out int lid)
+{
     float dMin = 1e9;
     lid = -1;
-    float3 q3;
-    float de;
-
-    q3 = mul(transpose(rotY(spin * exitT * slotWeight(exitT, 0.45, dur))),
-             p - float3((0.0 - (LETTERS - 1.0) * 0.5) * off + centerShift, 0.0, 0.0));
-    de = sdExtrude(sdLetter(0, q3.xy, w, h, bar), q3.z, halfT);
-    if (de < dMin) { dMin = de; lid = 0; }
-
-    q3 = mul(transpose(rotY(spin * exitT * slotWeight(exitT, 0.90, dur))),
-             p - float3((1.0 - (LETTERS - 1.0) * 0.5) * off + centerShift, 0.0, 0.0));
-    de = sdExtrude(sdLetter(1, q3.xy, w, h, bar), q3.z, halfT);
-    if (de < dMin) { dMin = de; lid = 1; }
-
-    q3 = mul(transpose(rotY(spin * exitT * slotWeight(exitT, 1.35, dur))),
-             p - float3((2.0 - (LETTERS - 1.0) * 0.5) * off + centerShift, 0.0, 0.0));
-    de = sdExtrude(sdLetter(2, q3.xy, w, h, bar), q3.z, halfT);
-    if (de < dMin) { dMin = de; lid = 2; }
-
-    q3 = mul(transpose(rotY(spin * exitT * slotWeight(exitT, 1.80, dur))),
-             p - float3((3.0 - (LETTERS - 1.0) * 0.5) * off + centerShift, 0.0, 0.0));
-    de = sdExtrude(sdLetter(3, q3.xy, w, h, bar), q3.z, halfT);
-    if (de < dMin) { dMin = de; lid = 3; }
-
-    q3 = mul(transpose(rotY(spin * exitT * slotWeight(exitT, 2.25, dur))),
-             p - float3((4.0 - (LETTERS - 1.0) * 0.5) * off + centerShift, 0.0, 0.0));
-    de = sdExtrude(sdLetter(4, q3.xy, w, h, bar), q3.z, halfT);
-    if (de < dMin) { dMin = de; lid = 4; }
-
-    q3 = mul(transpose(rotY(spin * exitT * slotWeight(exitT, 2.70, dur))),
-             p - float3((5.0 - (LETTERS - 1.0) * 0.5) * off + centerShift, 0.0, 0.0));
-    de = sdExtrude(sdLetter(5, q3.xy, w, h, bar), q3.z, halfT);
-    if (de < dMin) { dMin = de; lid = 5; }
-
+    hittenSlot(0, p, dMin, lid);
+    hittenSlot(1, p, dMin, lid);
+    hittenSlot(2, p, dMin, lid);
+    hittenSlot(3, p, dMin, lid);
+    hittenSlot(4, p, dMin, lid);
+    hittenSlot(5, p, dMin, lid);
     return dMin;
 }
 
