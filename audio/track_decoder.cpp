@@ -18,6 +18,10 @@ const DWORD kFirstAudioStream = static_cast<DWORD>(MF_SOURCE_READER_FIRST_AUDIO_
 
 HRESULT WINAPI SystemStartup(ULONG version, DWORD flags) { return MFStartup(version, flags); }
 HRESULT WINAPI SystemShutdown() { return MFShutdown(); }
+HRESULT WINAPI SystemCreateReader(IMFByteStream* byteStream, IMFAttributes* attributes, IMFSourceReader** reader)
+{
+    return MFCreateSourceReaderFromByteStream(byteStream, attributes, reader);
+}
 
 // Asks the reader for the music format and checks that it will really deliver it: a reader that
 // keeps its own type would fill the track with bytes the voice cannot play.
@@ -121,7 +125,7 @@ bool DecodeStream(IStream* stream, std::vector<uint8_t>& pcm, const MediaFoundat
         return false;
     }
     IMFSourceReader* reader = nullptr;
-    const HRESULT opened = MFCreateSourceReaderFromByteStream(byteStream, nullptr, &reader);
+    const HRESULT opened = calls.createReader(byteStream, nullptr, &reader);
     byteStream->Release();
     if (FAILED(opened) || reader == nullptr) {
         calls.shutdown();
@@ -141,7 +145,7 @@ bool DecodeStream(IStream* stream, std::vector<uint8_t>& pcm, const MediaFoundat
 
 MediaFoundationCalls SystemMediaFoundationCalls()
 {
-    return MediaFoundationCalls{SystemStartup, SystemShutdown};
+    return MediaFoundationCalls{SystemStartup, SystemShutdown, SystemCreateReader};
 }
 
 bool DecodeTrackBytes(const void* bytes, DWORD size, std::vector<uint8_t>& pcm, const MediaFoundationCalls& calls)

@@ -1,14 +1,18 @@
 #pragma once
 
 #include <windows.h>
+#include <mfidl.h>
+#include <mfreadwrite.h>
 
 #include <cstdint>
 #include <vector>
 
-// Media Foundation's start and stop, replaceable so that tests can count or refuse them.
+// Media Foundation's start, stop and reader creation, replaceable so that tests can count or
+// refuse them, or stand a scripted reader in front of the real one.
 struct MediaFoundationCalls {
     HRESULT(WINAPI* startup)(ULONG version, DWORD flags);
     HRESULT(WINAPI* shutdown)();
+    HRESULT(WINAPI* createReader)(IMFByteStream* byteStream, IMFAttributes* attributes, IMFSourceReader** reader);
 };
 
 MediaFoundationCalls SystemMediaFoundationCalls();

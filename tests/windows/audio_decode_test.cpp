@@ -5,10 +5,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <deque>
+#include <utility>
 #include <vector>
 
 #include "audio/track_decoder.h"
 #include "resources/resource_ids.h"
+#include "support/audio_scripted_reader.h"
 
 namespace {
 
@@ -42,7 +45,7 @@ protected:
         startupResult = S_OK;
     }
 
-    const MediaFoundationCalls calls{CountingStartup, CountingShutdown};
+    const MediaFoundationCalls calls{CountingStartup, CountingShutdown, SystemMediaFoundationCalls().createReader};
     std::vector<uint8_t> pcm;
 };
 
@@ -118,6 +121,56 @@ TEST_F(AudioDecode, RefusedStartupFailsWithoutShutdown)
     EXPECT_EQ(startups, 1);
     EXPECT_EQ(shutdowns, 0);
     EXPECT_TRUE(pcm.empty());
+}
+
+// Reads the embedded track through a reader that follows script before the real reads.
+class AudioDecodeScripted : public AudioDecode {
+protected:
+    bool DecodeWithScript(std::deque<ReadStep> script)
+    {
+        SetReaderScript(std::move(script));
+        const MediaFoundationCalls scripted{CountingStartup, CountingShutdown, ScriptedReaderCreation};
+        return DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, pcm, scripted);
+    }
+
+    // The bytes the first samples of the track decode to.
+    std::size_t BytesOfFirstSamples(int samples)
+    {
+        std::deque<ReadStep> script(static_cast<std::size_t>(samples), ReadStep::Forward);
+        script.push_back(ReadStep::Fail);
+        DecodeWithScript(std::move(script));
+        return pcm.size();
+    }
+};
+
+TEST_F(AudioDecodeScripted, AReadFailureMidTrackFailsAndKeepsWhatCameBefore)
+{
+    EXPECT_FALSE(DecodeWithScript({ReadStep::Forward, ReadStep::Forward, ReadStep::Forward, ReadStep::Fail}));
+    EXPECT_EQ(startups, 1);
+    EXPECT_EQ(shutdowns, 1);
+    EXPECT_GT(pcm.size(), 0u);
+    EXPECT_EQ(pcm.size() % 4, 0u);
+}
+
+TEST_F(AudioDecodeScripted, AReadWithNeitherSampleNorEndIsFollowedByAnotherRead)
+{
+    ASSERT_TRUE(DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, pcm, calls));
+    const std::vector<uint8_t> plain = pcm;
+    EXPECT_TRUE(DecodeWithScript({ReadStep::Forward, ReadStep::Nothing, ReadStep::Nothing, ReadStep::Forward}));
+    EXPECT_EQ(pcm, plain);
+}
+
+TEST_F(AudioDecodeScripted, ASampleThatComesWithTheEndFlagIsNotAppended)
+{
+    const std::size_t twoSamples = BytesOfFirstSamples(2);
+    const std::size_t threeSamples = BytesOfFirstSamples(3);
+    ASSERT_GT(threeSamples, twoSamples);
+    startups = 0;
+    shutdowns = 0;
+    EXPECT_TRUE(DecodeWithScript({ReadStep::Forward, ReadStep::Forward, ReadStep::SampleWithEnd}));
+    EXPECT_EQ(pcm.size(), twoSamples);
+    EXPECT_EQ(startups, 1);
+    EXPECT_EQ(shutdowns, 1);
 }
 
 }  // namespace
