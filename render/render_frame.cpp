@@ -55,52 +55,59 @@ void BindConstants()
     renderer.context->PSSetConstantBuffers(0, 1, &renderer.constantBuffer);
 }
 
-void DrawScenePass()
+// Every pass runs the shared vertex shader with its own pixel shader and the clamp sampler in s0.
+void UsePixelShader(ID3D11PixelShader* pixelShader)
 {
     RendererState& renderer = intro.renderer;
-    ID3D11DeviceContext* context = renderer.context;
-    BeginPass(renderer.offscreenTargetView, renderer.offscreenWidth, renderer.offscreenHeight);
-    context->VSSetShader(renderer.vertexShader, nullptr, 0);
-    context->PSSetShader(renderer.scenePixelShader, nullptr, 0);
-    context->PSSetSamplers(0, 1, &renderer.linearSampler);
-    context->PSSetSamplers(1, 1, &renderer.maskBorderSampler);
-    context->PSSetShaderResources(0, 1, &intro.scroller.maskView);
+    renderer.context->VSSetShader(renderer.vertexShader, nullptr, 0);
+    renderer.context->PSSetShader(pixelShader, nullptr, 0);
+    renderer.context->PSSetSamplers(0, 1, &renderer.linearSampler);
+}
+
+// The frame's constants to both stages, then the one triangle that covers the viewport.
+void DrawFullScreenTriangle()
+{
+    ID3D11DeviceContext* context = intro.renderer.context;
     BindConstants();
     context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
     context->Draw(3, 0);
+}
+
+void UnbindShaderResource(UINT slot)
+{
     ID3D11ShaderResourceView* none = nullptr;
-    context->PSSetShaderResources(0, 1, &none);
+    intro.renderer.context->PSSetShaderResources(slot, 1, &none);
+}
+
+void DrawScenePass()
+{
+    RendererState& renderer = intro.renderer;
+    BeginPass(renderer.offscreenTargetView, renderer.offscreenWidth, renderer.offscreenHeight);
+    UsePixelShader(renderer.scenePixelShader);
+    renderer.context->PSSetSamplers(1, 1, &renderer.maskBorderSampler);
+    renderer.context->PSSetShaderResources(0, 1, &intro.scroller.maskView);
+    DrawFullScreenTriangle();
+    UnbindShaderResource(0);
 }
 
 void DrawCompositePass()
 {
     RendererState& renderer = intro.renderer;
-    ID3D11DeviceContext* context = renderer.context;
     // Binding the back buffer also takes the offscreen target off the output stage before it is read.
     BeginPass(renderer.backBufferView, intro.shell.clientWidth, intro.shell.clientHeight);
-    context->VSSetShader(renderer.vertexShader, nullptr, 0);
-    context->PSSetShader(renderer.compositePixelShader, nullptr, 0);
-    context->PSSetSamplers(0, 1, &renderer.linearSampler);
-    context->PSSetShaderResources(1, 1, &renderer.offscreenShaderView);
-    BindConstants();
-    context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
-    context->Draw(3, 0);
+    UsePixelShader(renderer.compositePixelShader);
+    renderer.context->PSSetShaderResources(1, 1, &renderer.offscreenShaderView);
+    DrawFullScreenTriangle();
     // Unbound again so that the next scene pass can render into the offscreen target.
-    ID3D11ShaderResourceView* none = nullptr;
-    context->PSSetShaderResources(1, 1, &none);
+    UnbindShaderResource(1);
 }
 
 void DrawEndPass()
 {
     RendererState& renderer = intro.renderer;
-    ID3D11DeviceContext* context = renderer.context;
     BeginPass(renderer.backBufferView, intro.shell.clientWidth, intro.shell.clientHeight);
-    context->VSSetShader(renderer.vertexShader, nullptr, 0);
-    context->PSSetShader(renderer.endPixelShader, nullptr, 0);
-    context->PSSetSamplers(0, 1, &renderer.linearSampler);
-    BindConstants();
-    context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
-    context->Draw(3, 0);
+    UsePixelShader(renderer.endPixelShader);
+    DrawFullScreenTriangle();
 }
 
 }  // namespace

@@ -126,6 +126,13 @@ struct ResizeFailure {
     const wchar_t* what;
 };
 
+void ExpectOneReport(const RenderTestBed& bed, const ResizeFailure& row)
+{
+    ASSERT_EQ(bed.reports().size(), 1u);
+    EXPECT_EQ(bed.reports()[0].what, row.what);
+    EXPECT_EQ(bed.reports()[0].code, static_cast<uint32_t>(row.result));
+}
+
 TEST(RenderResize, ASwapChainFailureLeavesNoBackBufferAndTheOldSizes)
 {
     const ResizeFailure rows[] = {
@@ -141,9 +148,7 @@ TEST(RenderResize, ASwapChainFailureLeavesNoBackBufferAndTheOldSizes)
         bed.ResizeClient(400, 300);
         Script().Fail(row.call, row.occurrence, row.result);
         EXPECT_FALSE(ResizeRenderer(bed.window()));
-        ASSERT_EQ(bed.reports().size(), 1u);
-        EXPECT_EQ(bed.reports()[0].what, row.what);
-        EXPECT_EQ(bed.reports()[0].code, static_cast<uint32_t>(row.result));
+        ASSERT_NO_FATAL_FAILURE(ExpectOneReport(bed, row));
         EXPECT_EQ(intro.renderer.backBufferView, nullptr);
         ExpectSizes(CurrentSizes(), 320, 200, 160, 100);
         ExpectOffscreenTexture(160, 100);
@@ -177,9 +182,7 @@ TEST(RenderResize, AnOffscreenFailureKeepsTheNewSizesWithoutATarget)
         bed.ResizeClient(400, 300);
         Script().Fail(row.call, row.occurrence, row.result);
         EXPECT_TRUE(ResizeRenderer(bed.window()));
-        ASSERT_EQ(bed.reports().size(), 1u);
-        EXPECT_EQ(bed.reports()[0].what, row.what);
-        EXPECT_EQ(bed.reports()[0].code, static_cast<uint32_t>(row.result));
+        ASSERT_NO_FATAL_FAILURE(ExpectOneReport(bed, row));
         EXPECT_NE(intro.renderer.backBufferView, nullptr);
         EXPECT_TRUE(HasNoOffscreenTarget());
         ExpectSizes(CurrentSizes(), 400, 300, 200, 150);
