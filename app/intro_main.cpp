@@ -1,12 +1,10 @@
 #include "app/intro_main.h"
 
-#include "app/failure_text.h"
-#include "app/intro_state.h"
-#include "app/loop_clock.h"
-#include "app/report_failure.h"
-#include "app/shutdown.h"
 #include "app/window.h"
 #include "audio/music.h"
+#include "core/failure_report.h"
+#include "core/failure_text.h"
+#include "core/intro_state.h"
 #include "render/renderer.h"
 
 namespace {
@@ -33,6 +31,13 @@ bool DrainMessages()
 }
 
 }  // namespace
+
+void ShutdownRoutine()
+{
+    // The voices read the decoded track until they are gone, so the music goes first.
+    StopMusic();
+    ReleaseRenderer();
+}
 
 void RunMainLoop()
 {

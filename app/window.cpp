@@ -1,9 +1,23 @@
 #include "app/window.h"
 
+#include "app/shell_rules.h"
+#include "core/intro_state.h"
+#include "render/renderer.h"
+
+static_assert(kFullscreenStyle == WS_POPUP, "borderless full screen is a popup");
+static_assert(kFullscreenExStyle == WS_EX_APPWINDOW, "and keeps its taskbar button");
+
 namespace {
 
 const wchar_t kWindowClassName[] = L"HTN_D3D11_IntroWnd";
 const wchar_t kWindowTitle[] = L"HTN D3D11 Intro";
+
+void TakeFocus()
+{
+    SetForegroundWindow(intro.shell.mainWindow);
+    SetActiveWindow(intro.shell.mainWindow);
+    SetFocus(intro.shell.mainWindow);
+}
 
 }  // namespace
 
@@ -24,4 +38,78 @@ HWND CreateIntroWindow(HINSTANCE instance, ATOM windowClass)
 {
     return CreateWindowExW(0, MAKEINTATOM(windowClass), kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+}
+
+void ToggleFullscreen(HWND window)
+{
+    const uint32_t style = static_cast<uint32_t>(GetWindowLongPtrW(window, GWL_STYLE));
+    const uint32_t exStyle = static_cast<uint32_t>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+    RECT windowRect = {};
+    GetWindowRect(window, &windowRect);
+
+    // A failed monitor query leaves a zero rectangle; the window then gets zero size.
+    MONITORINFO monitorInfo = {};
+    monitorInfo.cbSize = sizeof(monitorInfo);
+    if (!intro.shell.fullscreen.fullscreenActive) {
+        GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitorInfo);
+    }
+    const RECT& monitor = monitorInfo.rcMonitor;
+
+    const FullscreenPlacement placement = ToggleFullscreenPlacement(
+        intro.shell.fullscreen, style, exStyle,
+        WindowRect{windowRect.left, windowRect.top, windowRect.right, windowRect.bottom},
+        WindowRect{monitor.left, monitor.top, monitor.right, monitor.bottom});
+
+    SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(placement.style));
+    SetWindowLongPtrW(window, GWL_EXSTYLE, static_cast<LONG_PTR>(placement.exStyle));
+    SetWindowPos(window, nullptr, placement.x, placement.y, placement.width, placement.height,
+                 SWP_NOOWNERZORDER | SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+
+    ResizeRenderer(window);
+}
+
+float ReadLoopTime()
+{
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return LoopTime(counter.QuadPart, intro.shell.clockFrequency, intro.shell.loopStartCounter);
+}
+
+void BeginExitSequence()
+{
+    if (StartExitSequence(intro.shell.exit, ReadLoopTime())) {
+        ShowCursor(TRUE);
+    }
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_NCCREATE:
+        // Deliberately without default processing: the window keeps no title text.
+        return 1;
+    case WM_DESTROY:
+        ShowCursor(TRUE);
+        PostQuitMessage(0);
+        return 0;
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED) {
+            ResizeRenderer(window);
+        }
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            TakeFocus();
+        }
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) {
+            BeginExitSequence();
+        } else if (wParam == VK_F11) {
+            ToggleFullscreen(window);
+        }
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
 }

@@ -1,22 +1,124 @@
+// The XAudio2 player: the engine loaded at run time, the voices and the looping buffer, the fade
+// and the teardown.
 #include "audio/music_player.h"
 
-#include "audio/audio_engine.h"
-#include "audio/music_fade.h"
-#include "audio/music_playback.h"
-#include "audio/voice_teardown.h"
-#include "resources/resource_ids.h"
+#include "audio/music.h"
+#include "audio/music_rules.h"
+#include "core/failure_text.h"
 
-MusicSources SystemMusicSources()
+static_assert(kPcmFormatTag == WAVE_FORMAT_PCM, "the decoded track is plain PCM");
+static_assert(kLoopForever == XAUDIO2_LOOP_INFINITE, "the buffer loops without end");
+
+namespace {
+
+// The engine's own choice of processor, and the Windows version the program is built for.
+constexpr UINT32 kDefaultProcessor = 1;
+constexpr DWORD kTargetWindowsVersion = 0x0A000010;
+
+template <typename Entry>
+Entry FindEntry(HMODULE library, const char* name)
 {
-    return MusicSources{IDR_RCDATA1, SystemMediaFoundationCalls(), kXAudio2Library};
+    // Through a generic function type, which the compiler accepts as a deliberate reinterpretation.
+    return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
 }
 
-bool StartMusicPlayer(MusicState& music, HINSTANCE instance, const MusicSources& sources)
+// The loader's error as an HRESULT; a loader that failed without saying why still counts as failed.
+HRESULT LastErrorCode()
 {
-    if (!DecodeTrackResource(instance, sources.trackResource, music.pcmBytes, sources.mediaFoundation)) {
+    const HRESULT code = static_cast<HRESULT>(Win32ErrorCode(GetLastError()));
+    return FAILED(code) ? code : E_FAIL;
+}
+
+HRESULT FindEngineEntries(MusicState& music)
+{
+    if (music.xaudioLibrary == nullptr) {
+        music.xaudioLibrary = LoadLibraryExW(musicPlatform.audioLibrary, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (music.xaudioLibrary == nullptr) {
+            return LastErrorCode();
+        }
+        music.createWithVersionInfo =
+            FindEntry<XAudio2CreateWithVersionInfoEntry>(music.xaudioLibrary, "XAudio2CreateWithVersionInfo");
+        if (music.createWithVersionInfo == nullptr) {
+            music.create = FindEntry<XAudio2CreateEntry>(music.xaudioLibrary, "XAudio2Create");
+        }
+    }
+    if (music.createWithVersionInfo == nullptr && music.create == nullptr) {
+        return LastErrorCode();
+    }
+    return S_OK;
+}
+
+void FillWaveFormat(WAVEFORMATEX& wave)
+{
+    const PcmFormatFields format = MusicPcmFormat();
+    wave.wFormatTag = format.formatTag;
+    wave.nChannels = format.channels;
+    wave.nSamplesPerSec = format.samplesPerSecond;
+    wave.nAvgBytesPerSec = format.averageBytesPerSecond;
+    wave.nBlockAlign = format.blockAlign;
+    wave.wBitsPerSample = format.bitsPerSample;
+}
+
+XAUDIO2_BUFFER LoopingBuffer(const MusicState& music)
+{
+    const LoopBufferFields fields = MusicLoopBuffer(music.pcmBytes.size(), music.pcmFormat.nBlockAlign);
+    XAUDIO2_BUFFER buffer{};
+    buffer.Flags = fields.flags;
+    buffer.AudioBytes = fields.audioBytes;
+    buffer.pAudioData = music.pcmBytes.data();
+    buffer.PlayBegin = fields.playBegin;
+    buffer.PlayLength = fields.playLength;
+    buffer.LoopBegin = fields.loopBegin;
+    buffer.LoopLength = fields.loopLength;
+    buffer.LoopCount = fields.loopCount;
+    buffer.pContext = nullptr;
+    return buffer;
+}
+
+}  // namespace
+
+HRESULT CreateAudioEngine(MusicState& music)
+{
+    const HRESULT found = FindEngineEntries(music);
+    if (FAILED(found)) {
+        return found;
+    }
+    HRESULT created = E_FAIL;
+    if (music.createWithVersionInfo != nullptr) {
+        created = music.createWithVersionInfo(&music.audioEngine, 0, kDefaultProcessor, kTargetWindowsVersion);
+    } else {
+        created = music.create(&music.audioEngine, 0, kDefaultProcessor);
+    }
+    if (FAILED(created)) {
+        music.audioEngine = nullptr;
+        return created;
+    }
+    return music.audioEngine == nullptr ? E_POINTER : S_OK;
+}
+
+bool StartPlayback(MusicState& music)
+{
+    if (FAILED(CreateAudioEngine(music))) {
         return false;
     }
-    return StartPlayback(music, sources.audioLibrary);
+    if (FAILED(music.audioEngine->CreateMasteringVoice(&music.masteringVoice, XAUDIO2_DEFAULT_CHANNELS,
+                                                       XAUDIO2_DEFAULT_SAMPLERATE, 0, nullptr, nullptr,
+                                                       AudioCategory_GameEffects)) ||
+        music.masteringVoice == nullptr) {
+        return false;
+    }
+    FillWaveFormat(music.pcmFormat);
+    if (FAILED(music.audioEngine->CreateSourceVoice(&music.sourceVoice, &music.pcmFormat, 0,
+                                                    XAUDIO2_DEFAULT_FREQ_RATIO, nullptr, nullptr, nullptr)) ||
+        music.sourceVoice == nullptr) {
+        return false;
+    }
+    const XAUDIO2_BUFFER buffer = LoopingBuffer(music);
+    if (FAILED(music.sourceVoice->SubmitSourceBuffer(&buffer, nullptr))) {
+        return false;
+    }
+    music.sourceVoice->SetVolume(music.musicVolume, XAUDIO2_COMMIT_NOW);
+    return SUCCEEDED(music.sourceVoice->Start(0, XAUDIO2_COMMIT_NOW));
 }
 
 void FadeMusicPlayer(MusicState& music, float exitT)
@@ -29,6 +131,30 @@ void FadeMusicPlayer(MusicState& music, float exitT)
 
 void StopMusicPlayer(MusicState& music)
 {
-    VoiceTeardown teardown(music);
-    TearDownMusic(teardown);
+    for (const TeardownStep step :
+         PlanMusicTeardown(music.sourceVoice != nullptr, music.masteringVoice != nullptr, music.audioEngine != nullptr)) {
+        switch (step) {
+        case TeardownStep::StopSource:
+            // Without the play-tails flag the voice falls silent at once.
+            music.sourceVoice->Stop(0, XAUDIO2_COMMIT_NOW);
+            break;
+        case TeardownStep::FlushSource:
+            music.sourceVoice->FlushSourceBuffers();
+            break;
+        case TeardownStep::DestroySource:
+            music.sourceVoice->DestroyVoice();
+            music.sourceVoice = nullptr;
+            break;
+        case TeardownStep::DestroyMastering:
+            music.masteringVoice->DestroyVoice();
+            music.masteringVoice = nullptr;
+            break;
+        case TeardownStep::ReleaseEngine:
+            ReleaseField(music.audioEngine);
+            break;
+        case TeardownStep::EmptyTrack:
+            music.pcmBytes.clear();
+            break;
+        }
+    }
 }

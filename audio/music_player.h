@@ -1,20 +1,18 @@
 #pragma once
 
-#include <windows.h>
+#include "core/intro_state.h"
 
-#include "audio/music_state.h"
-#include "audio/track_decoder.h"
+// Creates music.audioEngine, loading the platform's XAudio2 library and finding its creation entry
+// on first use. Returns the failing code (a Win32 error as an HRESULT when the library or its
+// entry is missing).
+HRESULT CreateAudioEngine(MusicState& music);
 
-// Where the player finds its track and its engine; the intro always uses SystemMusicSources().
-struct MusicSources {
-    WORD trackResource;
-    MediaFoundationCalls mediaFoundation;
-    const wchar_t* audioLibrary;
-};
+// Plays music.pcmBytes as one endlessly looping buffer at music.musicVolume. True when the voice
+// has started; on failure whatever was made stays in music for the teardown.
+bool StartPlayback(MusicState& music);
 
-MusicSources SystemMusicSources();
-
-// The three operations of music.h over a given state, so that tests need not touch the intro's own.
-bool StartMusicPlayer(MusicState& music, HINSTANCE instance, const MusicSources& sources);
+// Sets music.musicVolume for the time since Escape, and the voice's volume when there is one.
 void FadeMusicPlayer(MusicState& music, float exitT);
+
+// Silences and dismantles whatever of the player exists, then empties the decoded track.
 void StopMusicPlayer(MusicState& music);

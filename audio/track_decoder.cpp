@@ -7,7 +7,8 @@
 
 #include <cstring>
 
-#include "audio/music_format.h"
+#include "audio/music.h"
+#include "audio/music_rules.h"
 
 // Exported by mfplat.dll but missing from the MinGW-w64 headers.
 extern "C" HRESULT WINAPI MFCreateMFByteStreamOnStream(IStream* stream, IMFByteStream** byteStream);
@@ -15,13 +16,6 @@ extern "C" HRESULT WINAPI MFCreateMFByteStreamOnStream(IStream* stream, IMFByteS
 namespace {
 
 const DWORD kFirstAudioStream = static_cast<DWORD>(MF_SOURCE_READER_FIRST_AUDIO_STREAM);
-
-HRESULT WINAPI SystemStartup(ULONG version, DWORD flags) { return MFStartup(version, flags); }
-HRESULT WINAPI SystemShutdown() { return MFShutdown(); }
-HRESULT WINAPI SystemCreateReader(IMFByteStream* byteStream, IMFAttributes* attributes, IMFSourceReader** reader)
-{
-    return MFCreateSourceReaderFromByteStream(byteStream, attributes, reader);
-}
 
 // Asks the reader for the music format and checks that it will really deliver it: a reader that
 // keeps its own type would fill the track with bytes the voice cannot play.
@@ -115,20 +109,20 @@ bool ReadAllSamples(IMFSourceReader* reader, std::vector<uint8_t>& pcm)
 
 // Runs the reader over a stream that owns the track's bytes; Media Foundation is running on entry
 // and shut down before return, whatever the result.
-bool DecodeStream(IStream* stream, std::vector<uint8_t>& pcm, const MediaFoundationCalls& calls)
+bool DecodeStream(IStream* stream, std::vector<uint8_t>& pcm)
 {
     IMFByteStream* byteStream = nullptr;
     const HRESULT wrapped = MFCreateMFByteStreamOnStream(stream, &byteStream);
     stream->Release();
     if (FAILED(wrapped) || byteStream == nullptr) {
-        calls.shutdown();
+        musicPlatform.shutdown();
         return false;
     }
     IMFSourceReader* reader = nullptr;
-    const HRESULT opened = calls.createReader(byteStream, nullptr, &reader);
+    const HRESULT opened = musicPlatform.createReader(byteStream, nullptr, &reader);
     byteStream->Release();
     if (FAILED(opened) || reader == nullptr) {
-        calls.shutdown();
+        musicPlatform.shutdown();
         return false;
     }
     bool decoded = RequestMusicFormat(reader);
@@ -137,18 +131,13 @@ bool DecodeStream(IStream* stream, std::vector<uint8_t>& pcm, const MediaFoundat
         decoded = ReadAllSamples(reader, pcm);
     }
     reader->Release();
-    calls.shutdown();
+    musicPlatform.shutdown();
     return decoded;
 }
 
 }  // namespace
 
-MediaFoundationCalls SystemMediaFoundationCalls()
-{
-    return MediaFoundationCalls{SystemStartup, SystemShutdown, SystemCreateReader};
-}
-
-bool DecodeTrackBytes(const void* bytes, DWORD size, std::vector<uint8_t>& pcm, const MediaFoundationCalls& calls)
+bool DecodeTrackBytes(const void* bytes, DWORD size, std::vector<uint8_t>& pcm)
 {
     if (bytes == nullptr || size == 0) {
         return false;
@@ -171,15 +160,14 @@ bool DecodeTrackBytes(const void* bytes, DWORD size, std::vector<uint8_t>& pcm, 
         return false;
     }
     // From here the stream owns the block.
-    if (FAILED(calls.startup(MF_VERSION, MFSTARTUP_FULL))) {
+    if (FAILED(musicPlatform.startup(MF_VERSION, MFSTARTUP_FULL))) {
         stream->Release();
         return false;
     }
-    return DecodeStream(stream, pcm, calls);
+    return DecodeStream(stream, pcm);
 }
 
-bool DecodeTrackResource(HINSTANCE instance, WORD resourceId, std::vector<uint8_t>& pcm,
-                         const MediaFoundationCalls& calls)
+bool DecodeTrackResource(HINSTANCE instance, WORD resourceId, std::vector<uint8_t>& pcm)
 {
     HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(resourceId), RT_RCDATA);
     if (resource == nullptr) {
@@ -190,5 +178,5 @@ bool DecodeTrackResource(HINSTANCE instance, WORD resourceId, std::vector<uint8_
         return false;
     }
     const DWORD size = SizeofResource(instance, resource);
-    return DecodeTrackBytes(LockResource(loaded), size, pcm, calls);
+    return DecodeTrackBytes(LockResource(loaded), size, pcm);
 }

@@ -1,23 +1,19 @@
-#include "app/intro_state.h"
+// One frame: the scroller step, the constants, the passes of the pass table that the frame plan
+// runs, then Present, the signature and, ten seconds after Escape, the window's close.
 #include "audio/music.h"
-#include "render/end_card_close.h"
-#include "render/frame_plan.h"
+#include "core/intro_state.h"
+#include "render/frame_rules.h"
 #include "render/renderer.h"
-#include "render/scene_constants.h"
 #include "scroller/scroller.h"
 
 namespace {
 
 constexpr float kClearColour[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 
-D3D11_VIEWPORT Viewport(int width, int height)
-{
-    D3D11_VIEWPORT viewport = {};
-    viewport.Width = static_cast<float>(width);
-    viewport.Height = static_cast<float>(height);
-    viewport.MaxDepth = 1.0f;
-    return viewport;
-}
+// Shader-resource slots: the scroller mask in t0 (read by the scene pass through the border
+// sampler in s1), the offscreen picture in t1 (read by the composite pass).
+constexpr UINT kMaskSlot = 0;
+constexpr UINT kOffscreenSlot = 1;
 
 void WriteSceneConstants(float t)
 {
@@ -38,79 +34,56 @@ void WriteSceneConstants(float t)
     renderer.context->Unmap(renderer.constantBuffer, 0);
 }
 
-// Sets the viewport and makes target the only render target, cleared to opaque black.
-void BeginPass(ID3D11RenderTargetView* target, int width, int height)
+ID3D11RenderTargetView* PassTargetView(int pass)
 {
-    ID3D11DeviceContext* context = intro.renderer.context;
-    const D3D11_VIEWPORT viewport = Viewport(width, height);
-    context->RSSetViewports(1, &viewport);
-    context->OMSetRenderTargets(1, &target, nullptr);
-    context->ClearRenderTargetView(target, kClearColour);
+    const RendererState& renderer = intro.renderer;
+    return kPasses[pass].target == PassTarget::Offscreen ? renderer.offscreenTargetView : renderer.backBufferView;
 }
 
-void BindConstants()
+void SetShaderResource(UINT slot, ID3D11ShaderResourceView* view)
 {
-    RendererState& renderer = intro.renderer;
-    renderer.context->VSSetConstantBuffers(0, 1, &renderer.constantBuffer);
-    renderer.context->PSSetConstantBuffers(0, 1, &renderer.constantBuffer);
-}
-
-// Every pass runs the shared vertex shader with its own pixel shader and the clamp sampler in s0.
-void UsePixelShader(ID3D11PixelShader* pixelShader)
-{
-    RendererState& renderer = intro.renderer;
-    renderer.context->VSSetShader(renderer.vertexShader, nullptr, 0);
-    renderer.context->PSSetShader(pixelShader, nullptr, 0);
-    renderer.context->PSSetSamplers(0, 1, &renderer.linearSampler);
-}
-
-// The frame's constants to both stages, then the one triangle that covers the viewport.
-void DrawFullScreenTriangle()
-{
-    ID3D11DeviceContext* context = intro.renderer.context;
-    BindConstants();
-    context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
-    context->Draw(3, 0);
-}
-
-void UnbindShaderResource(UINT slot)
-{
-    ID3D11ShaderResourceView* none = nullptr;
-    intro.renderer.context->PSSetShaderResources(slot, 1, &none);
-}
-
-void DrawScenePass()
-{
-    RendererState& renderer = intro.renderer;
-    BeginPass(renderer.offscreenTargetView, renderer.offscreenWidth, renderer.offscreenHeight);
-    UsePixelShader(renderer.scenePixelShader);
-    renderer.context->PSSetSamplers(1, 1, &renderer.maskBorderSampler);
-    renderer.context->PSSetShaderResources(0, 1, &intro.scroller.maskView);
-    DrawFullScreenTriangle();
-    UnbindShaderResource(0);
-}
-
-void DrawCompositePass()
-{
-    RendererState& renderer = intro.renderer;
-    // Binding the back buffer also takes the offscreen target off the output stage before it is read.
-    BeginPass(renderer.backBufferView, intro.shell.clientWidth, intro.shell.clientHeight);
-    UsePixelShader(renderer.compositePixelShader);
-    renderer.context->PSSetShaderResources(1, 1, &renderer.offscreenShaderView);
-    DrawFullScreenTriangle();
-    // Unbound again so that the next scene pass can render into the offscreen target.
-    UnbindShaderResource(1);
-}
-
-void DrawEndPass()
-{
-    RendererState& renderer = intro.renderer;
-    BeginPass(renderer.backBufferView, intro.shell.clientWidth, intro.shell.clientHeight);
-    UsePixelShader(renderer.endPixelShader);
-    DrawFullScreenTriangle();
+    intro.renderer.context->PSSetShaderResources(slot, 1, &view);
 }
 
 }  // namespace
+
+void BindPass(int pass)
+{
+    RendererState& renderer = intro.renderer;
+    ID3D11DeviceContext* context = renderer.context;
+    // The offscreen target's size is kept beside it, so a pass draws at the size its target has.
+    const bool offscreen = kPasses[pass].target == PassTarget::Offscreen;
+    D3D11_VIEWPORT viewport = {};
+    viewport.Width = static_cast<float>(offscreen ? renderer.offscreenWidth : intro.shell.clientWidth);
+    viewport.Height = static_cast<float>(offscreen ? renderer.offscreenHeight : intro.shell.clientHeight);
+    viewport.MaxDepth = 1.0f;
+    context->RSSetViewports(1, &viewport);
+    // Binding the back buffer also takes the offscreen target off the output stage before it is read.
+    ID3D11RenderTargetView* target = PassTargetView(pass);
+    context->OMSetRenderTargets(1, &target, nullptr);
+    context->ClearRenderTargetView(target, kClearColour);
+
+    context->VSSetShader(renderer.vertexShader, nullptr, 0);
+    context->PSSetShader(renderer.pixelShaders[pass], nullptr, 0);
+    context->PSSetSamplers(0, 1, &renderer.linearSampler);
+    if (pass == kScenePass) {
+        context->PSSetSamplers(1, 1, &renderer.maskBorderSampler);
+        SetShaderResource(kMaskSlot, intro.scroller.maskView);
+    } else if (pass == kCompositePass) {
+        SetShaderResource(kOffscreenSlot, renderer.offscreenShaderView);
+    }
+    context->VSSetConstantBuffers(0, 1, &renderer.constantBuffer);
+    context->PSSetConstantBuffers(0, 1, &renderer.constantBuffer);
+    // D3D11 leaves the topology undefined until it is set.
+    context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+}
+
+void UnbindPass(int pass)
+{
+    // The offscreen picture is unbound so that the next scene pass can render into it.
+    if (pass == kScenePass) SetShaderResource(kMaskSlot, nullptr);
+    if (pass == kCompositePass) SetShaderResource(kOffscreenSlot, nullptr);
+}
 
 void DrawFrame(float t)
 {
@@ -118,17 +91,31 @@ void DrawFrame(float t)
     const ExitState& exit = intro.shell.exit;
     if (!exit.exitActive) UpdateScroller(t);
     WriteSceneConstants(t);
+    if (exit.exitActive) UpdateMusicFade(ExitSeconds(t, exit.exitStartTime));
 
     const FramePlan plan =
         PlanFrame(exit.exitActive, renderer.offscreenTargetView != nullptr, renderer.backBufferView != nullptr);
-    if (!exit.exitActive) {
-        if (plan.scenePass) DrawScenePass();
-        if (plan.compositePass) DrawCompositePass();
-        return;
+    for (int pass = 0; pass < kPassCount; ++pass) {
+        if (!plan.run[pass]) continue;
+        BindPass(pass);
+        // One triangle covers the viewport.
+        renderer.context->Draw(3, 0);
+        UnbindPass(pass);
     }
+}
 
-    UpdateMusicFade(ExitSeconds(t, exit.exitStartTime));
-    if (plan.endPass) DrawEndPass();
+void PresentWithSignature()
+{
+    intro.renderer.swapChain->Present(1, 0);
+
+    // The signature goes over the presented picture on the window itself, after every Present.
+    HWND window = intro.shell.mainWindow;
+    HDC dc = GetDC(window);
+    if (!dc) return;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    TextOutW(dc, 8, intro.shell.clientHeight - 24, L"dorv", 4);
+    ReleaseDC(window, dc);
 }
 
 void RenderFrame(float t)

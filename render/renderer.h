@@ -1,6 +1,20 @@
 #pragma once
 
 #include <windows.h>
+#include <d3d11.h>
+#include <d3dcompiler.h>
+
+// The two free platform entries the renderer calls, held as pointers so that tests can put a
+// wrapping double in their place.
+struct RendererPlatform {
+    decltype(&D3D11CreateDeviceAndSwapChain) createDeviceAndSwapChain;
+    decltype(&D3DCompile) compile;
+};
+
+extern RendererPlatform rendererPlatform;
+
+// The real entries, for restoring after a test.
+RendererPlatform SystemRendererPlatform();
 
 // Creates the device, swap chain, targets, samplers, shaders and constant buffer, then has the
 // scroller mask built. False after the first failure, which has been reported.
@@ -12,6 +26,20 @@ void CreateOffscreenTarget(int width, int height);
 // Follows the window's client size; true when the back-buffer view was rebuilt at the new size.
 bool ResizeRenderer(HWND window);
 
+// Releases every renderer object and the scroller mask in one fixed order, clearing each field.
+void ReleaseRenderer();
+
+// Compiles one entry of the embedded shader text. On failure the compiler's text goes to the
+// debugger output, "D3DCompile" is reported once, and the result is null.
+ID3DBlob* CompileEntry(const char* entry, const char* profile);
+
+// Makes a pass of the pass table ready to draw: its target cleared to black, the shared vertex
+// shader with its pixel shader, its samplers, inputs and the frame's constants.
+void BindPass(int pass);
+
+// Takes the pass's inputs off the pipeline again, so that its target can be drawn into next.
+void UnbindPass(int pass);
+
 // Draws one frame for loop time t into the back buffer without presenting it: the scroller step
 // before Escape, the constants, and the passes of the normal or the end-card path.
 void DrawFrame(float t);
@@ -21,6 +49,3 @@ void RenderFrame(float t);
 
 // Presents on the next vertical blank and writes the signature over the window.
 void PresentWithSignature();
-
-// Releases every renderer object and the scroller mask in one fixed order, clearing each field.
-void ReleaseRenderer();

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "scroller/scroller_text.h"
+#include "scroller/scroller_rules.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "app/intro_main.h"
-#include "app/intro_state.h"
-#include "app/report_failure.h"
+#include "core/intro_state.h"
+#include "core/failure_report.h"
 #include "app/window.h"
 #include "support/failure_recorder.h"
 

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "audio/music.h"
 #include "audio/track_decoder.h"
 #include "resources/resource_ids.h"
 #include "support/audio_scripted_reader.h"
@@ -27,13 +28,13 @@ HRESULT startupResult = S_OK;
 HRESULT WINAPI CountingStartup(ULONG version, DWORD flags)
 {
     ++startups;
-    return FAILED(startupResult) ? startupResult : SystemMediaFoundationCalls().startup(version, flags);
+    return FAILED(startupResult) ? startupResult : SystemMusicPlatform().startup(version, flags);
 }
 
 HRESULT WINAPI CountingShutdown()
 {
     ++shutdowns;
-    return SystemMediaFoundationCalls().shutdown();
+    return SystemMusicPlatform().shutdown();
 }
 
 class AudioDecode : public ::testing::Test {
@@ -43,9 +44,12 @@ protected:
         startups = 0;
         shutdowns = 0;
         startupResult = S_OK;
+        musicPlatform.startup = CountingStartup;
+        musicPlatform.shutdown = CountingShutdown;
     }
 
-    const MediaFoundationCalls calls{CountingStartup, CountingShutdown, SystemMediaFoundationCalls().createReader};
+    void TearDown() override { musicPlatform = SystemMusicPlatform(); }
+
     std::vector<uint8_t> pcm;
 };
 
@@ -61,7 +65,7 @@ double RmsOf(const std::vector<uint8_t>& pcm, std::size_t firstFrame, std::size_
 
 TEST_F(AudioDecode, EmbeddedTrackBecomesSixteenBitStereoOfItsFullLength)
 {
-    ASSERT_TRUE(DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, pcm, calls));
+    ASSERT_TRUE(DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, pcm));
     EXPECT_EQ(startups, 1);
     EXPECT_EQ(shutdowns, 1);
     EXPECT_EQ(pcm.size() % 4, 0u);
@@ -78,9 +82,9 @@ TEST_F(AudioDecode, EmbeddedTrackBecomesSixteenBitStereoOfItsFullLength)
 TEST_F(AudioDecode, ADecodeReplacesWhatTheTrackHeldBefore)
 {
     pcm.assign(12, 0xAB);
-    ASSERT_TRUE(DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, pcm, calls));
+    ASSERT_TRUE(DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, pcm));
     std::vector<uint8_t> again;
-    ASSERT_TRUE(DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, again, calls));
+    ASSERT_TRUE(DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, again));
     EXPECT_EQ(pcm, again);
     EXPECT_EQ(startups, 2);
     EXPECT_EQ(shutdowns, 2);
@@ -88,7 +92,7 @@ TEST_F(AudioDecode, ADecodeReplacesWhatTheTrackHeldBefore)
 
 TEST_F(AudioDecode, MissingResourceFailsWithoutStartingMediaFoundation)
 {
-    EXPECT_FALSE(DecodeTrackResource(GetModuleHandleW(nullptr), 4242, pcm, calls));
+    EXPECT_FALSE(DecodeTrackResource(GetModuleHandleW(nullptr), 4242, pcm));
     EXPECT_EQ(startups, 0);
     EXPECT_EQ(shutdowns, 0);
 }
@@ -96,8 +100,8 @@ TEST_F(AudioDecode, MissingResourceFailsWithoutStartingMediaFoundation)
 TEST_F(AudioDecode, EmptyBytesFailWithoutStartingMediaFoundation)
 {
     const uint8_t none[1] = {};
-    EXPECT_FALSE(DecodeTrackBytes(none, 0, pcm, calls));
-    EXPECT_FALSE(DecodeTrackBytes(nullptr, 16, pcm, calls));
+    EXPECT_FALSE(DecodeTrackBytes(none, 0, pcm));
+    EXPECT_FALSE(DecodeTrackBytes(nullptr, 16, pcm));
     EXPECT_EQ(startups, 0);
     EXPECT_EQ(shutdowns, 0);
 }
@@ -109,7 +113,7 @@ TEST_F(AudioDecode, BytesThatAreNoMediaFailAndShutMediaFoundationDown)
         text[i] = static_cast<uint8_t>("not an mp3, just words. "[i % 24]);
     }
     pcm.assign(8, 1);
-    EXPECT_FALSE(DecodeTrackBytes(text.data(), static_cast<DWORD>(text.size()), pcm, calls));
+    EXPECT_FALSE(DecodeTrackBytes(text.data(), static_cast<DWORD>(text.size()), pcm));
     EXPECT_EQ(startups, 1);
     EXPECT_EQ(shutdowns, 1);
 }
@@ -117,7 +121,7 @@ TEST_F(AudioDecode, BytesThatAreNoMediaFailAndShutMediaFoundationDown)
 TEST_F(AudioDecode, RefusedStartupFailsWithoutShutdown)
 {
     startupResult = E_OUTOFMEMORY;
-    EXPECT_FALSE(DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, pcm, calls));
+    EXPECT_FALSE(DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, pcm));
     EXPECT_EQ(startups, 1);
     EXPECT_EQ(shutdowns, 0);
     EXPECT_TRUE(pcm.empty());
@@ -129,8 +133,8 @@ protected:
     bool DecodeWithScript(std::deque<ReadStep> script)
     {
         SetReaderScript(std::move(script));
-        const MediaFoundationCalls scripted{CountingStartup, CountingShutdown, ScriptedReaderCreation};
-        return DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, pcm, scripted);
+        musicPlatform.createReader = ScriptedReaderCreation;
+        return DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, pcm);
     }
 
     // The bytes the first samples of the track decode to.
@@ -154,7 +158,7 @@ TEST_F(AudioDecodeScripted, AReadFailureMidTrackFailsAndKeepsWhatCameBefore)
 
 TEST_F(AudioDecodeScripted, AReadWithNeitherSampleNorEndIsFollowedByAnotherRead)
 {
-    ASSERT_TRUE(DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, pcm, calls));
+    ASSERT_TRUE(DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, pcm));
     const std::vector<uint8_t> plain = pcm;
     EXPECT_TRUE(DecodeWithScript({ReadStep::Forward, ReadStep::Nothing, ReadStep::Nothing, ReadStep::Forward}));
     EXPECT_EQ(pcm, plain);

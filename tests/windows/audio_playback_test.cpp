@@ -7,11 +7,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/intro_state.h"
-#include "audio/audio_engine.h"
-#include "audio/music.h"
-#include "audio/music_playback.h"
+#include "core/intro_state.h"
 #include "audio/music_player.h"
+#include "audio/music.h"
 
 namespace {
 
@@ -27,6 +25,15 @@ std::vector<uint8_t> ShortTone()
         samples[2 * i + 1] = value;
     }
     return pcm;
+}
+
+// Starts playback with the engine taken from another library than XAudio2's own.
+bool StartPlaybackFrom(MusicState& music, const wchar_t* library)
+{
+    musicPlatform.audioLibrary = library;
+    const bool started = StartPlayback(music);
+    musicPlatform = SystemMusicPlatform();
+    return started;
 }
 
 XAUDIO2_VOICE_STATE VoiceState(IXAudio2SourceVoice* voice)
@@ -47,7 +54,7 @@ TEST(AudioPlayback, PlaysTheBufferInAnEndlessLoopAndFadesIt)
 {
     MusicState music;
     music.pcmBytes = ShortTone();
-    ASSERT_TRUE(StartPlayback(music, kXAudio2Library));
+    ASSERT_TRUE(StartPlayback(music));
     ASSERT_NE(music.audioEngine, nullptr);
     ASSERT_NE(music.masteringVoice, nullptr);
     ASSERT_NE(music.sourceVoice, nullptr);
@@ -88,11 +95,11 @@ TEST(AudioPlayback, AStartAfterATeardownUsesTheLibraryAlreadyLoaded)
 {
     MusicState music;
     music.pcmBytes = ShortTone();
-    ASSERT_TRUE(StartPlayback(music, kXAudio2Library));
+    ASSERT_TRUE(StartPlayback(music));
     const HMODULE library = music.xaudioLibrary;
     StopMusicPlayer(music);
     music.pcmBytes = ShortTone();
-    ASSERT_TRUE(StartPlayback(music, L"never-loaded.dll"));
+    ASSERT_TRUE(StartPlaybackFrom(music, L"never-loaded.dll"));
     EXPECT_EQ(music.xaudioLibrary, library);
     StopMusicPlayer(music);
     ExpectNothingMade(music);
@@ -102,7 +109,7 @@ TEST(AudioPlayback, MissingLibraryFailsAndMakesNothing)
 {
     MusicState music;
     music.pcmBytes = ShortTone();
-    EXPECT_FALSE(StartPlayback(music, L"xaudio2_absent.dll"));
+    EXPECT_FALSE(StartPlaybackFrom(music, L"xaudio2_absent.dll"));
     ExpectNothingMade(music);
     EXPECT_EQ(music.xaudioLibrary, nullptr);
     // The fade without a voice only keeps the volume.
@@ -116,7 +123,7 @@ TEST(AudioPlayback, ALibraryWithoutEitherEntryFails)
 {
     MusicState music;
     music.pcmBytes = ShortTone();
-    EXPECT_FALSE(StartPlayback(music, L"kernel32.dll"));
+    EXPECT_FALSE(StartPlaybackFrom(music, L"kernel32.dll"));
     ExpectNothingMade(music);
     EXPECT_EQ(music.createWithVersionInfo, nullptr);
     EXPECT_EQ(music.create, nullptr);

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/intro_state.h"
+#include "core/intro_state.h"
 #include "render/renderer.h"
 #include "render_test_bed.h"
 #include "tools/frames/frame_capture.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/intro_state.h"
+#include "core/intro_state.h"
 #include "render/renderer.h"
 #include "render_test_bed.h"
 #include "tools/frames/frame_capture.h"

@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/intro_state.h"
+#include "core/intro_state.h"
+#include "render/frame_rules.h"
 #include "render/renderer.h"
 #include "render_test_bed.h"
 
@@ -57,7 +58,7 @@ TEST(RenderFrameComposite, StretchesTheTargetWithScanLinesAndVignette)
     constexpr int height = 240;
     RenderTestBed bed(width, height);
     ASSERT_TRUE(InitRenderer());
-    ReplacePixelShader(intro.renderer.scenePixelShader, "GreyPS");
+    ReplacePixelShader(intro.renderer.pixelShaders[kScenePass], "GreyPS");
     Script().capturePresents = true;
     RenderFrame(1.0f);
     ASSERT_EQ(Script().presentedWidth, static_cast<UINT>(width));
@@ -88,7 +89,7 @@ TEST(RenderFrameComposite, TheVertexShaderPutsUvZeroOneAtTheTopLeft)
     constexpr int height = 128;
     RenderTestBed bed(width, height);
     ASSERT_TRUE(InitRenderer());
-    ReplacePixelShader(intro.renderer.compositePixelShader, "UvPS");
+    ReplacePixelShader(intro.renderer.pixelShaders[kCompositePass], "UvPS");
     Script().capturePresents = true;
     RenderFrame(1.0f);
     ASSERT_EQ(Script().presentedWidth, static_cast<UINT>(width));

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/intro_state.h"
+#include "core/intro_state.h"
 #include "render/renderer.h"
 #include "render_test_bed.h"
 

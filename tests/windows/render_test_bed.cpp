@@ -1,6 +1,7 @@
 #include "render_test_bed.h"
 
-#include "app/intro_state.h"
+#include "core/intro_state.h"
+#include "render/frame_rules.h"
 #include "render/renderer.h"
 
 namespace {
@@ -37,9 +38,9 @@ std::vector<NamedField> Fields()
             {"linearSampler", r.linearSampler},
             {"maskBorderSampler", r.maskBorderSampler},
             {"vertexShader", r.vertexShader},
-            {"scenePixelShader", r.scenePixelShader},
-            {"compositePixelShader", r.compositePixelShader},
-            {"endPixelShader", r.endPixelShader},
+            {"scenePixelShader", r.pixelShaders[kScenePass]},
+            {"compositePixelShader", r.pixelShaders[kCompositePass]},
+            {"endPixelShader", r.pixelShaders[kEndPass]},
             {"constantBuffer", r.constantBuffer},
             {"maskTexture", intro.scroller.maskTexture},
             {"maskView", intro.scroller.maskView}};
@@ -97,9 +98,9 @@ void WitnessRendererObjects()
     Witness(r.constantBuffer, "constantBuffer");
     Witness(r.maskBorderSampler, "maskBorderSampler");
     Witness(r.linearSampler, "linearSampler");
-    Witness(r.endPixelShader, "endPixelShader");
-    Witness(r.compositePixelShader, "compositePixelShader");
-    Witness(r.scenePixelShader, "scenePixelShader");
+    Witness(r.pixelShaders[kEndPass], "endPixelShader");
+    Witness(r.pixelShaders[kCompositePass], "compositePixelShader");
+    Witness(r.pixelShaders[kScenePass], "scenePixelShader");
     Witness(r.vertexShader, "vertexShader");
     Witness(r.offscreenShaderView, "offscreenShaderView");
     Witness(r.offscreenTargetView, "offscreenTargetView");

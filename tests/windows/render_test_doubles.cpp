@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "render/render_platform.h"
+#include "render/renderer.h"
 
 namespace {
 
@@ -83,7 +83,9 @@ public:
     {
         HRESULT result = S_OK;
         if (script.ShouldFail("CreateTexture2D", result)) return Refuse(result, texture);
-        return real_->CreateTexture2D(desc, data, texture);
+        result = real_->CreateTexture2D(desc, data, texture);
+        if (script.witnessTextures && SUCCEEDED(result) && *texture) WitnessDestruction(*texture, "texture");
+        return result;
     }
     HRESULT STDMETHODCALLTYPE CreateTexture3D(const D3D11_TEXTURE3D_DESC* desc, const D3D11_SUBRESOURCE_DATA* data,
                                               ID3D11Texture3D** texture) override
@@ -478,6 +480,8 @@ void InstallRenderDoubles()
 }
 
 void RemoveRenderDoubles() { rendererPlatform = SystemRendererPlatform(); }
+
+ID3D11Device* WrapDevice(ID3D11Device* real) { return new DeviceDouble(real); }
 
 void WitnessDestruction(ID3D11DeviceChild* object, const char* name)
 {

@@ -24,6 +24,7 @@ struct RenderScript {
 
     bool onlyFeatureLevel10 = false;  // device creation offers only 10_0, as old hardware would
     bool capturePresents = false;     // copy buffer 0 at every Present
+    bool witnessTextures = false;     // log "texture" when a texture the device made is destroyed
     std::vector<std::string> log;     // Release calls of the wrapped objects and destruction of witnessed ones
     std::vector<std::string> compiledProfiles;  // "entry:profile" for every compile
     int presents = 0;
@@ -41,6 +42,9 @@ RenderScript& Script();
 // Puts the wrapping device creation and compiler in the renderer's place, with a fresh script.
 void InstallRenderDoubles();
 void RemoveRenderDoubles();
+
+// A device double over real, which it takes the caller's reference of; it follows Script().
+ID3D11Device* WrapDevice(ID3D11Device* real);
 
 // Logs name into the script when object is destroyed (the object releases its private data then).
 void WitnessDestruction(ID3D11DeviceChild* object, const char* name);

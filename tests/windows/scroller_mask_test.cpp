@@ -10,11 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/intro_state.h"
-#include "scroller/mask_calls.h"
+#include "core/intro_state.h"
 #include "scroller/scroller.h"
-#include "scroller/scroller_layout.h"
-#include "scroller/scroller_text.h"
+#include "scroller/scroller_rules.h"
+#include "render_test_doubles.h"
 #include "support/failure_recorder.h"
 
 namespace {
@@ -62,9 +61,8 @@ std::vector<uint32_t> ReadMask(ID3D11DeviceContext* context)
     return pixels;
 }
 
-// Records the objects the fakes below hand out, so tests can see what became of them.
+// Records the bitmap the fake below hands out, so tests can see what became of it.
 HBITMAP createdBitmap = nullptr;
-ID3D11Texture2D* createdTexture = nullptr;
 
 HDC NoDC(HDC)
 {
@@ -84,65 +82,23 @@ HBITMAP BitmapWithoutPixels(HDC dc, const BITMAPINFO* info, UINT usage, void** b
     return createdBitmap;
 }
 
-HRESULT TextureOutOfMemory(ID3D11Device*, const D3D11_TEXTURE2D_DESC*, const D3D11_SUBRESOURCE_DATA*,
-                           ID3D11Texture2D** texture)
-{
-    *texture = nullptr;
-    return E_OUTOFMEMORY;
-}
-
-HRESULT TextureMissing(ID3D11Device*, const D3D11_TEXTURE2D_DESC*, const D3D11_SUBRESOURCE_DATA*,
-                       ID3D11Texture2D** texture)
-{
-    *texture = nullptr;
-    return S_OK;
-}
-
-// The real texture, with one extra reference kept to see whether the mask code released its own.
-HRESULT WatchedTexture(ID3D11Device* device, const D3D11_TEXTURE2D_DESC* desc, const D3D11_SUBRESOURCE_DATA* data,
-                       ID3D11Texture2D** texture)
-{
-    const HRESULT result = device->CreateTexture2D(desc, data, texture);
-    createdTexture = *texture;
-    if (createdTexture != nullptr) {
-        createdTexture->AddRef();
-    }
-    return result;
-}
-
-HRESULT ViewInvalid(ID3D11Device*, ID3D11Resource*, const D3D11_SHADER_RESOURCE_VIEW_DESC*,
-                    ID3D11ShaderResourceView** view)
-{
-    *view = nullptr;
-    return E_INVALIDARG;
-}
-
-HRESULT ViewMissing(ID3D11Device*, ID3D11Resource*, const D3D11_SHADER_RESOURCE_VIEW_DESC*,
-                    ID3D11ShaderResourceView** view)
-{
-    *view = nullptr;
-    return S_OK;
-}
-
 class ScrollerMask : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        InstallRenderDoubles();
         const D3D_FEATURE_LEVEL levels[] = {D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_0};
-        ASSERT_HRESULT_SUCCEEDED(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, levels, 2,
-                                                   D3D11_SDK_VERSION, &intro.renderer.device,
-                                                   &intro.renderer.featureLevel, &context));
+        CreateWrappedDevice(levels, 2);
         intro.renderer.offscreenWidth = kOffscreenWidth;
         intro.scroller = ScrollerState{};
-        maskCalls = PlatformMaskCalls();
+        scrollerPlatform = SystemScrollerPlatform();
         createdBitmap = nullptr;
-        createdTexture = nullptr;
     }
 
     void TearDown() override
     {
         ReleaseMask();
-        maskCalls = PlatformMaskCalls();
+        scrollerPlatform = SystemScrollerPlatform();
         intro.scroller = ScrollerState{};
         if (context != nullptr) {
             context->Release();
@@ -153,6 +109,16 @@ protected:
         }
         intro.renderer.featureLevel = static_cast<D3D_FEATURE_LEVEL>(0);
         intro.renderer.offscreenWidth = 0;
+        RemoveRenderDoubles();
+    }
+
+    // The renderer's device as the intro makes it, behind the double that can refuse its calls.
+    void CreateWrappedDevice(const D3D_FEATURE_LEVEL* levels, UINT count)
+    {
+        ID3D11Device* real = nullptr;
+        ASSERT_HRESULT_SUCCEEDED(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, levels, count,
+                                                   D3D11_SDK_VERSION, &real, &intro.renderer.featureLevel, &context));
+        intro.renderer.device = WrapDevice(real);
     }
 
     // Exactly one report with this tag and code, in the box's words.
@@ -290,7 +256,7 @@ TEST_F(ScrollerMask, UpdateScrollerMovesTheStoredMotion)
 
 TEST_F(ScrollerMask, NoMemoryContextReportsAndLeavesOnlyTheText)
 {
-    maskCalls.createCompatibleDC = NoDC;
+    scrollerPlatform.createCompatibleDC = NoDC;
     FailureRecorder recorder;
     BuildScrollerMask();
     ExpectOneReport(recorder, L"CreateCompatibleDC", 0x80004005u);
@@ -302,7 +268,7 @@ TEST_F(ScrollerMask, NoMemoryContextReportsAndLeavesOnlyTheText)
 
 TEST_F(ScrollerMask, NoBitmapReportsAndLeavesTheMaskWidth)
 {
-    maskCalls.createDIBSection = NoBitmap;
+    scrollerPlatform.createDIBSection = NoBitmap;
     FailureRecorder recorder;
     BuildScrollerMask();
     ExpectOneReport(recorder, L"CreateDIBSection", 0x80004005u);
@@ -313,7 +279,7 @@ TEST_F(ScrollerMask, NoBitmapReportsAndLeavesTheMaskWidth)
 
 TEST_F(ScrollerMask, BitmapWithoutPixelsIsDeleted)
 {
-    maskCalls.createDIBSection = BitmapWithoutPixels;
+    scrollerPlatform.createDIBSection = BitmapWithoutPixels;
     FailureRecorder recorder;
     BuildScrollerMask();
     ExpectOneReport(recorder, L"CreateDIBSection", 0x80004005u);
@@ -325,11 +291,11 @@ TEST_F(ScrollerMask, BitmapWithoutPixelsIsDeleted)
 
 TEST_F(ScrollerMask, TextureFailureReportsItsResultAndKeepsTheStops)
 {
-    for (const auto texture : {TextureOutOfMemory, TextureMissing}) {
-        maskCalls.createTexture2D = texture;
+    for (const HRESULT result : {E_OUTOFMEMORY, S_OK}) {
+        Script().Fail("CreateTexture2D", 1, result);
         FailureRecorder recorder;
         BuildScrollerMask();
-        ExpectOneReport(recorder, L"CreateTexture2D(mask)", texture == TextureOutOfMemory ? 0x8007000Eu : 0u);
+        ExpectOneReport(recorder, L"CreateTexture2D(mask)", static_cast<uint32_t>(result));
         ExpectNoMask();
         ExpectStopsSet();
     }
@@ -337,17 +303,16 @@ TEST_F(ScrollerMask, TextureFailureReportsItsResultAndKeepsTheStops)
 
 TEST_F(ScrollerMask, ViewFailureReleasesTheTexture)
 {
-    for (const auto view : {ViewInvalid, ViewMissing}) {
-        maskCalls.createTexture2D = WatchedTexture;
-        maskCalls.createShaderResourceView = view;
+    Script().witnessTextures = true;
+    for (const HRESULT result : {E_INVALIDARG, S_OK}) {
+        Script().log.clear();
+        Script().Fail("CreateShaderResourceView", 1, result);
         FailureRecorder recorder;
         BuildScrollerMask();
-        ExpectOneReport(recorder, L"CreateSRV(mask)", view == ViewInvalid ? 0x80070057u : 0u);
+        ExpectOneReport(recorder, L"CreateSRV(mask)", static_cast<uint32_t>(result));
         ExpectNoMask();
         ExpectStopsSet();
-        ASSERT_NE(createdTexture, nullptr);
-        EXPECT_EQ(createdTexture->Release(), 0u);
-        createdTexture = nullptr;
+        EXPECT_EQ(std::count(Script().log.begin(), Script().log.end(), "texture"), 1);
     }
 }
 
@@ -363,9 +328,7 @@ TEST_F(ScrollerMask, FeatureLevel10CapsTheMaskButNotTheStops)
     intro.renderer.device = nullptr;
 
     const D3D_FEATURE_LEVEL level10 = D3D_FEATURE_LEVEL_10_0;
-    ASSERT_HRESULT_SUCCEEDED(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, &level10, 1,
-                                               D3D11_SDK_VERSION, &intro.renderer.device,
-                                               &intro.renderer.featureLevel, &context));
+    CreateWrappedDevice(&level10, 1);
     ASSERT_EQ(intro.renderer.featureLevel, D3D_FEATURE_LEVEL_10_0);
     intro.scroller = ScrollerState{};
     FailureRecorder recorder;

@@ -2,9 +2,8 @@
 
 #include <d3dcompiler.h>
 
-#include "app/intro_state.h"
-#include "render/scene_constants.h"
-#include "render/shader_compile.h"
+#include "core/intro_state.h"
+#include "render/renderer.h"
 #include "tools/frames/call_failure.h"
 
 namespace {
@@ -26,19 +25,6 @@ void BeginTarget(ID3D11RenderTargetView* target, int width, int height)
     context->ClearRenderTargetView(target, kClearColour);
 }
 
-void BindCommon(ID3D11PixelShader* pixelShader)
-{
-    RendererState& renderer = intro.renderer;
-    ID3D11DeviceContext* context = renderer.context;
-    context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
-    context->VSSetShader(renderer.vertexShader, nullptr, 0);
-    context->PSSetShader(pixelShader, nullptr, 0);
-    context->PSSetSamplers(0, 1, &renderer.linearSampler);
-    context->PSSetSamplers(1, 1, &renderer.maskBorderSampler);
-    context->VSSetConstantBuffers(0, 1, &renderer.constantBuffer);
-    context->PSSetConstantBuffers(0, 1, &renderer.constantBuffer);
-}
-
 void TimedDraw(PassTimer& timer, int pass)
 {
     ID3D11DeviceContext* context = intro.renderer.context;
@@ -47,16 +33,11 @@ void TimedDraw(PassTimer& timer, int pass)
     timer.EndPass(context, pass);
 }
 
-void SetShaderResource(UINT slot, ID3D11ShaderResourceView* view)
-{
-    intro.renderer.context->PSSetShaderResources(slot, 1, &view);
-}
-
 }  // namespace
 
 ID3D11PixelShader* CreateFlatPixelShader(std::string* error)
 {
-    const ShaderProfiles profiles = ChooseShaderProfiles(intro.renderer.featureLevel);
+    const ShaderProfiles profiles = ChooseShaderProfiles(static_cast<uint32_t>(intro.renderer.featureLevel));
     ID3DBlob* code = nullptr;
     ID3DBlob* messages = nullptr;
     HRESULT result = D3DCompile(kFlatSource, sizeof(kFlatSource) - 1, nullptr, nullptr, nullptr, "FlatPS",
@@ -93,33 +74,19 @@ void DrawTimedFrame(PassTimer& timer, ID3D11PixelShader* flatShader, const Frame
                     const FrameTime& endTime)
 {
     RendererState& renderer = intro.renderer;
-    const int width = intro.shell.clientWidth;
-    const int height = intro.shell.clientHeight;
     timer.BeginFrame(renderer.context);
-    WriteBenchConstants(introTime);
+    for (int pass = 0; pass < kPassCount; ++pass) {
+        WriteBenchConstants(kPasses[pass].endCard ? endTime : introTime);
+        BindPass(pass);
+        TimedDraw(timer, pass);
+        UnbindPass(pass);
+    }
 
+    // The flat passes keep the last pass's binding and swap in their own shader and target.
+    renderer.context->PSSetShader(flatShader, nullptr, 0);
     BeginTarget(renderer.offscreenTargetView, renderer.offscreenWidth, renderer.offscreenHeight);
-    BindCommon(renderer.scenePixelShader);
-    SetShaderResource(0, intro.scroller.maskView);
-    TimedDraw(timer, kScenePass);
-    SetShaderResource(0, nullptr);
-
-    BeginTarget(renderer.backBufferView, width, height);
-    BindCommon(renderer.compositePixelShader);
-    SetShaderResource(1, renderer.offscreenShaderView);
-    TimedDraw(timer, kCompositePass);
-    SetShaderResource(1, nullptr);
-
-    BeginTarget(renderer.offscreenTargetView, renderer.offscreenWidth, renderer.offscreenHeight);
-    BindCommon(flatShader);
-    TimedDraw(timer, kFlatHalfPass);
-
-    BeginTarget(renderer.backBufferView, width, height);
-    TimedDraw(timer, kFlatFullPass);
-
-    WriteBenchConstants(endTime);
-    BeginTarget(renderer.backBufferView, width, height);
-    BindCommon(renderer.endPixelShader);
-    TimedDraw(timer, kEndCardPass);
+    TimedDraw(timer, kFlatHalfSlot);
+    BeginTarget(renderer.backBufferView, intro.shell.clientWidth, intro.shell.clientHeight);
+    TimedDraw(timer, kFlatFullSlot);
     timer.EndFrame(renderer.context);
 }

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/intro_state.h"
+#include "core/intro_state.h"
 #include "render/renderer.h"
 #include "scroller/scroller.h"
 #include "tools/frames/call_failure.h"

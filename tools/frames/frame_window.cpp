@@ -1,6 +1,6 @@
 #include "tools/frames/frame_window.h"
 
-#include "app/intro_state.h"
+#include "core/intro_state.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/intro_state.h"
-#include "app/report_failure.h"
+#include "core/intro_state.h"
+#include "core/failure_report.h"
 #include "render/renderer.h"
 #include "tools/frames/frame_capture.h"
 #include "tools/frames/frame_window.h"
@@ -78,7 +78,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "htn_frames: %s\n%s", error.c_str(), kFramesUsage);
         return 2;
     }
-    SetFailureObserver(PrintFailure);
+    SetFailureSink(PrintFailure);
     const bool written = options.referenceFolder.empty() ? WriteFramesAtSize(options.size, options.jobs)
                                                          : WriteReferenceSet(options.referenceFolder);
     return written ? 0 : 1;

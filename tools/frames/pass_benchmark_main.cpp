@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "app/intro_state.h"
-#include "app/report_failure.h"
+#include "core/failure_report.h"
+#include "core/intro_state.h"
 #include "render/renderer.h"
 #include "scroller/scroller.h"
 #include "tools/frames/bench_passes.h"
+#include "tools/frames/bench_report.h"
 #include "tools/frames/frame_capture.h"
 #include "tools/frames/frame_window.h"
-#include "tools/frames/pass_table.h"
 #include "tools/frames/pass_timer.h"
 
 // Times the intro's passes at three client sizes and prints the medians, next to a flat-colour
@@ -36,11 +36,9 @@ void PrintFailure(const FailureReport& report)
 PassMedians Medians(const std::vector<std::vector<double>>& samples)
 {
     PassMedians medians;
-    medians.scene = Median(samples[kScenePass]);
-    medians.composite = Median(samples[kCompositePass]);
-    medians.flatHalf = Median(samples[kFlatHalfPass]);
-    medians.flatFull = Median(samples[kFlatFullPass]);
-    medians.endCard = Median(samples[kEndCardPass]);
+    for (int pass = 0; pass < kPassCount; ++pass) medians.passes[pass] = Median(samples[pass]);
+    medians.flatHalf = Median(samples[kFlatHalfSlot]);
+    medians.flatFull = Median(samples[kFlatFullSlot]);
     return medians;
 }
 
@@ -50,22 +48,22 @@ bool TimePasses(int frames, SizeTimings* row)
     std::string error;
     ID3D11PixelShader* flatShader = CreateFlatPixelShader(&error);
     PassTimer timer;
-    bool timed = flatShader && timer.Create(intro.renderer.device, kBenchPassCount, &error);
+    bool timed = flatShader && timer.Create(intro.renderer.device, kBenchSlotCount, &error);
 
     const FrameTime introTime = IntroFrame(kIntroTime);
     const FrameTime endTime = EndCardFrame(kEndCardExitT);
     PrepareFrameState(introTime);
     UpdateScroller(introTime.t);
 
-    std::vector<std::vector<double>> gpuSamples(kBenchPassCount);
-    std::vector<std::vector<double>> wallSamples(kBenchPassCount);
+    std::vector<std::vector<double>> gpuSamples(kBenchSlotCount);
+    std::vector<std::vector<double>> wallSamples(kBenchSlotCount);
     for (int frame = 0; timed && frame < kWarmUpFrames + frames; ++frame) {
         DrawTimedFrame(timer, flatShader, introTime, endTime);
         std::vector<double> gpu;
         std::vector<double> wall;
         timed = timer.Collect(intro.renderer.context, &gpu, &wall, &error);
         if (!timed || frame < kWarmUpFrames) continue;
-        for (int pass = 0; pass < kBenchPassCount; ++pass) {
+        for (int pass = 0; pass < kBenchSlotCount; ++pass) {
             gpuSamples[pass].push_back(gpu[pass]);
             wallSamples[pass].push_back(wall[pass]);
         }
@@ -116,7 +114,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: htn_pass_benchmark [--frames N]   (N from 1, default %d)\n", kDefaultFrames);
         return 2;
     }
-    SetFailureObserver(PrintFailure);
+    SetFailureSink(PrintFailure);
     const std::vector<FrameSize> sizes = {{1280, 720}, {1920, 1080}, {3840, 2160}};
     std::vector<SizeTimings> timings;
     for (const FrameSize& size : sizes) {

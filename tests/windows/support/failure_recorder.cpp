@@ -14,12 +14,12 @@ void Record(const FailureReport& report)
 FailureRecorder::FailureRecorder()
 {
     recorded.clear();
-    SetFailureObserver(Record);
+    SetFailureSink(Record);
 }
 
 FailureRecorder::~FailureRecorder()
 {
-    SetFailureObserver(nullptr);
+    SetFailureSink(nullptr);
     recorded.clear();
 }
 

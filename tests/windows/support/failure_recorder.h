@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/report_failure.h"
+#include "core/failure_report.h"
 
 // Collects every ReportFailure made while it lives, instead of showing a modal box.
 class FailureRecorder {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "render/scene_constants.h"
+#include "render/frame_rules.h"
 
 // A small Direct3D 11 bench that runs the intro's shaders on one full-screen triangle into an
 // offscreen target and reads the pixels back, for pixel tests without a window or swap chain.

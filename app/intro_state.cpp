@@ -1,3 +1,0 @@
-#include "app/intro_state.h"
-
-IntroState intro;

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The music's platform-free rules: the fade, the PCM format, the looping buffer and the teardown order.
+
+// The music's volume exitT seconds after Escape: a linear fall from 1 to silence over one second.
+// Anything that is not a number, and every time from one second on, gives silence.
+float MusicFadeVolume(float exitT);
+
+// The one PCM layout of the decoded track and of the voice that plays it (WAVEFORMATEX's fields).
+struct PcmFormatFields {
+    uint16_t formatTag = 0;
+    uint16_t channels = 0;
+    uint32_t samplesPerSecond = 0;
+    uint32_t averageBytesPerSecond = 0;
+    uint16_t blockAlign = 0;
+    uint16_t bitsPerSample = 0;
+};
+
+// WAVE_FORMAT_PCM.
+constexpr uint16_t kPcmFormatTag = 1;
+
+// 16-bit stereo at 44,100 Hz: 4 bytes a frame, 176,400 bytes a second.
+PcmFormatFields MusicPcmFormat();
+
+// True only for exactly the music format: bytes in any other layout would play as noise.
+bool IsMusicPcmFormat(const PcmFormatFields& format);
+
+// The values of the one buffer handed to the source voice (XAUDIO2_BUFFER's), apart from the data pointer.
+struct LoopBufferFields {
+    uint32_t flags = 0;
+    uint32_t audioBytes = 0;
+    uint32_t playBegin = 0;
+    uint32_t playLength = 0;
+    uint32_t loopBegin = 0;
+    uint32_t loopLength = 0;
+    uint32_t loopCount = 0;
+};
+
+// The engine's "loop forever" count, XAUDIO2_LOOP_INFINITE.
+constexpr uint32_t kLoopForever = 255;
+
+// The whole track played from its start and repeated without end; the loop is counted in whole
+// frames of blockAlign bytes. Flags stay 0: the buffer never marks an end of stream.
+LoopBufferFields MusicLoopBuffer(std::size_t trackBytes, uint16_t blockAlign);
+
+// One step of dismantling the player.
+enum class TeardownStep { StopSource, FlushSource, DestroySource, DestroyMastering, ReleaseEngine, EmptyTrack };
+
+// The steps for what exists: the source voice silenced and destroyed before the mastering voice it
+// feeds, both before the engine, and the track emptied last, once no voice can read it.
+std::vector<TeardownStep> PlanMusicTeardown(bool hasSourceVoice, bool hasMasteringVoice, bool hasEngine);

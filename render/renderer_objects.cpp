@@ -1,0 +1,324 @@
+// Every object the renderer owns, in the fixed order of creation: the device and swap chain, the
+// back-buffer view, the offscreen target, the samplers, the shaders and the constant buffer. Each
+// object's creation stands beside its resize and release; InitRenderer, ResizeRenderer and
+// ReleaseRenderer at the end walk them in order.
+#include "render/renderer.h"
+
+#include <iterator>
+#include <string>
+
+#include "core/failure_report.h"
+#include "core/intro_state.h"
+#include "render/frame_rules.h"
+#include "scroller/scroller.h"
+#include "shaders/shader_source.h"
+
+static_assert(kFeatureLevel11 == D3D_FEATURE_LEVEL_11_0, "the level from which shader model 5 compiles");
+static_assert(std::size(RendererState{}.pixelShaders) == kPassCount, "one pixel shader per pass");
+
+RendererPlatform SystemRendererPlatform() { return RendererPlatform{&D3D11CreateDeviceAndSwapChain, &D3DCompile}; }
+
+RendererPlatform rendererPlatform = SystemRendererPlatform();
+
+namespace {
+
+// --- Device, context and swap chain: made first, released last.
+
+DXGI_SWAP_CHAIN_DESC SwapChainDescription()
+{
+    DXGI_SWAP_CHAIN_DESC desc = {};
+    desc.BufferDesc.Width = static_cast<UINT>(intro.shell.clientWidth);
+    desc.BufferDesc.Height = static_cast<UINT>(intro.shell.clientHeight);
+    desc.BufferDesc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
+    desc.SampleDesc.Count = 1;
+    desc.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
+    desc.BufferCount = 2;
+    desc.OutputWindow = intro.shell.mainWindow;
+    // Full screen is a borderless window, never the swap chain's exclusive mode.
+    desc.Windowed = TRUE;
+    desc.SwapEffect = DXGI_SWAP_EFFECT_DISCARD;
+    return desc;
+}
+
+bool CreateDeviceAndSwapChain()
+{
+    RendererState& renderer = intro.renderer;
+    const D3D_FEATURE_LEVEL levels[] = {D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_0};
+    const DXGI_SWAP_CHAIN_DESC desc = SwapChainDescription();
+    const HRESULT result = rendererPlatform.createDeviceAndSwapChain(
+        nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, levels, 2, D3D11_SDK_VERSION, &desc, &renderer.swapChain,
+        &renderer.device, &renderer.featureLevel, &renderer.context);
+    // All three objects are needed; a success that lacks one is a failure like any other.
+    const bool complete = renderer.swapChain && renderer.device && renderer.context;
+    return CheckCreated(result, complete ? renderer.device : nullptr, L"D3D11CreateDeviceAndSwapChain");
+}
+
+void ReleaseDeviceAndSwapChain()
+{
+    RendererState& renderer = intro.renderer;
+    ReleaseField(renderer.swapChain);
+    ReleaseField(renderer.context);
+    ReleaseField(renderer.device);
+}
+
+// --- The back-buffer view: made from swap-chain buffer 0, remade after every ResizeBuffers.
+
+bool CreateBackBufferView()
+{
+    RendererState& renderer = intro.renderer;
+    ID3D11Texture2D* buffer = nullptr;
+    const HRESULT bufferResult =
+        renderer.swapChain->GetBuffer(0, IID_ID3D11Texture2D, reinterpret_cast<void**>(&buffer));
+    if (!CheckCreated(bufferResult, buffer, L"SwapChain::GetBuffer")) return false;
+
+    const HRESULT viewResult = renderer.device->CreateRenderTargetView(buffer, nullptr, &renderer.backBufferView);
+    buffer->Release();
+    return CheckCreated(viewResult, renderer.backBufferView, L"CreateRenderTargetView(backbuffer)");
+}
+
+bool ResizeBackBuffer(int width, int height)
+{
+    RendererState& renderer = intro.renderer;
+    // A view still bound to the output stage keeps the buffer referenced, and the resize would fail.
+    renderer.context->OMSetRenderTargets(0, nullptr, nullptr);
+    ReleaseField(renderer.backBufferView);
+    const HRESULT result = renderer.swapChain->ResizeBuffers(0, static_cast<UINT>(width), static_cast<UINT>(height),
+                                                             DXGI_FORMAT_UNKNOWN, 0);
+    if (FAILED(result)) {
+        ReportFailure(L"ResizeBuffers", static_cast<uint32_t>(result));
+        return false;
+    }
+    return CreateBackBufferView();
+}
+
+// --- The offscreen target: the scene pass draws into it at half the client size.
+
+D3D11_TEXTURE2D_DESC OffscreenDescription(int width, int height)
+{
+    D3D11_TEXTURE2D_DESC desc = {};
+    desc.Width = static_cast<UINT>(width);
+    desc.Height = static_cast<UINT>(height);
+    desc.MipLevels = 1;
+    desc.ArraySize = 1;
+    desc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
+    desc.SampleDesc.Count = 1;
+    desc.SampleDesc.Quality = 0;
+    desc.Usage = D3D11_USAGE_DEFAULT;
+    desc.BindFlags = D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_RENDER_TARGET;
+    return desc;
+}
+
+void ReleaseOffscreenTarget()
+{
+    RendererState& renderer = intro.renderer;
+    ReleaseField(renderer.offscreenShaderView);
+    ReleaseField(renderer.offscreenTargetView);
+    ReleaseField(renderer.offscreenTexture);
+}
+
+// --- Samplers: the clamp sampler in s0 for every pass, the transparent-border one for the mask.
+
+D3D11_SAMPLER_DESC SamplerDescription(D3D11_TEXTURE_ADDRESS_MODE addressing)
+{
+    // The border colour stays transparent black: mask reads outside the texture give no coverage.
+    D3D11_SAMPLER_DESC desc = {};
+    desc.Filter = D3D11_FILTER_MIN_MAG_MIP_LINEAR;
+    desc.AddressU = addressing;
+    desc.AddressV = addressing;
+    desc.AddressW = addressing;
+    desc.MaxLOD = D3D11_FLOAT32_MAX;
+    return desc;
+}
+
+bool CreateSampler(D3D11_TEXTURE_ADDRESS_MODE addressing, ID3D11SamplerState*& sampler, const wchar_t* what)
+{
+    const D3D11_SAMPLER_DESC desc = SamplerDescription(addressing);
+    const HRESULT result = intro.renderer.device->CreateSamplerState(&desc, &sampler);
+    if (FAILED(result)) {
+        ReportFailure(what, static_cast<uint32_t>(result));
+        return false;
+    }
+    return true;
+}
+
+bool CreateSamplers()
+{
+    RendererState& renderer = intro.renderer;
+    return CreateSampler(D3D11_TEXTURE_ADDRESS_CLAMP, renderer.linearSampler, L"CreateSamplerState(linear)") &&
+           CreateSampler(D3D11_TEXTURE_ADDRESS_BORDER, renderer.maskBorderSampler,
+                         L"CreateSamplerState(maskBorder)");
+}
+
+void ReleaseSamplers()
+{
+    RendererState& renderer = intro.renderer;
+    ReleaseField(renderer.maskBorderSampler);
+    ReleaseField(renderer.linearSampler);
+}
+
+// --- Shaders: the shared vertex shader and one pixel shader per pass, compiled from the
+// embedded text for the device's feature level.
+
+// Strictness and full optimisation.
+constexpr UINT kCompileFlags = D3DCOMPILE_ENABLE_STRICTNESS | D3DCOMPILE_OPTIMIZATION_LEVEL3;
+
+// A pixel shader that cannot be made is reported, and start-up goes on without it.
+bool CreatePixelShader(int pass, const char* profile)
+{
+    ID3DBlob* code = CompileEntry(kPasses[pass].entry, profile);
+    if (!code) return false;
+    ID3D11PixelShader*& shader = intro.renderer.pixelShaders[pass];
+    const HRESULT result =
+        intro.renderer.device->CreatePixelShader(code->GetBufferPointer(), code->GetBufferSize(), nullptr, &shader);
+    code->Release();
+    const std::string name = kPasses[pass].name;
+    const std::wstring what = L"CreatePixelShader(" + std::wstring(name.begin(), name.end()) + L")";
+    CheckCreated(result, shader, what.c_str());
+    return true;
+}
+
+bool CreateShaders()
+{
+    RendererState& renderer = intro.renderer;
+    const ShaderProfiles profiles = ChooseShaderProfiles(static_cast<uint32_t>(renderer.featureLevel));
+
+    ID3DBlob* vertexCode = CompileEntry("VS", profiles.vertex);
+    if (!vertexCode) return false;
+    const HRESULT result = renderer.device->CreateVertexShader(vertexCode->GetBufferPointer(),
+                                                               vertexCode->GetBufferSize(), nullptr,
+                                                               &renderer.vertexShader);
+    vertexCode->Release();
+    if (!CheckCreated(result, renderer.vertexShader, L"CreateVertexShader")) return false;
+    for (int pass = 0; pass < kPassCount; ++pass) {
+        if (!CreatePixelShader(pass, profiles.pixel)) return false;
+    }
+    return true;
+}
+
+void ReleaseShaders()
+{
+    RendererState& renderer = intro.renderer;
+    for (int pass = kPassCount - 1; pass >= 0; --pass) {
+        ReleaseField(renderer.pixelShaders[pass]);
+    }
+    ReleaseField(renderer.vertexShader);
+}
+
+// --- The constant buffer: rewritten once per frame.
+
+bool CreateConstantBuffer()
+{
+    D3D11_BUFFER_DESC desc = {};
+    desc.ByteWidth = sizeof(SceneConstants);
+    desc.Usage = D3D11_USAGE_DYNAMIC;
+    desc.BindFlags = D3D11_BIND_CONSTANT_BUFFER;
+    desc.CPUAccessFlags = D3D11_CPU_ACCESS_WRITE;
+    RendererState& renderer = intro.renderer;
+    const HRESULT result = renderer.device->CreateBuffer(&desc, nullptr, &renderer.constantBuffer);
+    return CheckCreated(result, renderer.constantBuffer, L"CreateBuffer(CB)");
+}
+
+}  // namespace
+
+void CreateOffscreenTarget(int width, int height)
+{
+    RendererState& renderer = intro.renderer;
+    ReleaseOffscreenTarget();
+    if (!renderer.device || width <= 0 || height <= 0) return;
+
+    const D3D11_TEXTURE2D_DESC desc = OffscreenDescription(width, height);
+    ID3D11Texture2D* texture = nullptr;
+    HRESULT result = renderer.device->CreateTexture2D(&desc, nullptr, &texture);
+    if (!CheckCreated(result, texture, L"CreateTexture2D(RT)")) return;
+
+    ID3D11RenderTargetView* targetView = nullptr;
+    result = renderer.device->CreateRenderTargetView(texture, nullptr, &targetView);
+    if (!CheckCreated(result, targetView, L"CreateRenderTargetView")) {
+        texture->Release();
+        return;
+    }
+
+    ID3D11ShaderResourceView* shaderView = nullptr;
+    result = renderer.device->CreateShaderResourceView(texture, nullptr, &shaderView);
+    if (!CheckCreated(result, shaderView, L"CreateShaderResourceView")) {
+        targetView->Release();
+        texture->Release();
+        return;
+    }
+
+    // The three are stored together, so they are either all present or all absent.
+    renderer.offscreenTexture = texture;
+    renderer.offscreenTargetView = targetView;
+    renderer.offscreenShaderView = shaderView;
+}
+
+ID3DBlob* CompileEntry(const char* entry, const char* profile)
+{
+    ID3DBlob* code = nullptr;
+    ID3DBlob* messages = nullptr;
+    const HRESULT result = rendererPlatform.compile(ShaderSource, ShaderSourceSize, nullptr, nullptr, nullptr,
+                                                    entry, profile, kCompileFlags, 0, &code, &messages);
+    const bool compiled = SUCCEEDED(result) && code;
+    // Warnings of a successful compile are dropped unseen; errors go to an attached debugger.
+    if (messages) {
+        if (!compiled) OutputDebugStringA(static_cast<const char*>(messages->GetBufferPointer()));
+        messages->Release();
+    }
+    if (!CheckCreated(result, code, L"D3DCompile")) {
+        ReleaseField(code);
+        return nullptr;
+    }
+    return code;
+}
+
+bool InitRenderer()
+{
+    RendererState& renderer = intro.renderer;
+    if (!CreateDeviceAndSwapChain() || !CreateBackBufferView()) return false;
+
+    // A missing offscreen target is reported inside and does not stop start-up.
+    const PassSize half = PassTargetSize(PassTarget::Offscreen, intro.shell.clientWidth, intro.shell.clientHeight);
+    renderer.offscreenWidth = half.width;
+    renderer.offscreenHeight = half.height;
+    CreateOffscreenTarget(renderer.offscreenWidth, renderer.offscreenHeight);
+
+    if (!CreateSamplers() || !CreateShaders() || !CreateConstantBuffer()) return false;
+
+    // The scroller reports its own failures; without its mask the show cannot run.
+    BuildScrollerMask();
+    return intro.scroller.maskView != nullptr;
+}
+
+bool ResizeRenderer(HWND window)
+{
+    RendererState& renderer = intro.renderer;
+    // Size messages that arrive while the window is created and shown come before the renderer.
+    if (!renderer.swapChain || !renderer.context || !renderer.device) return false;
+
+    RECT client = {};
+    GetClientRect(window, &client);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    if (width <= 0 || height <= 0) return false;
+    if (!ResizeBackBuffer(width, height)) return false;
+
+    intro.shell.clientWidth = width;
+    intro.shell.clientHeight = height;
+    const PassSize half = PassTargetSize(PassTarget::Offscreen, width, height);
+    CreateOffscreenTarget(half.width, half.height);
+    renderer.offscreenWidth = half.width;
+    renderer.offscreenHeight = half.height;
+    return true;
+}
+
+void ReleaseRenderer()
+{
+    RendererState& renderer = intro.renderer;
+    ReleaseScrollerMask();
+    ReleaseField(renderer.constantBuffer);
+    ReleaseSamplers();
+    ReleaseShaders();
+    ReleaseOffscreenTarget();
+    ReleaseField(renderer.backBufferView);
+    ReleaseDeviceAndSwapChain();
+}
