@@ -9,9 +9,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 HtnNeedRoot
 
 tree=build/windows
-cmake -S "$HTN_REPO" -B "$HTN_REPO/$tree" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$HTN_REPO/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$HTN_REPO/$tree" -j "${HTN_BUILD_JOBS:-2}" --target htn_pass_benchmark >/dev/null
+HtnConfigure windows >/dev/null
+HtnBuild windows --target htn_pass_benchmark >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf --one-file-system "$work"' EXIT

@@ -4,6 +4,7 @@
 # Wine 10 with its own display and prefix). Ends with one summary line; exits non-zero when a test
 # failed or a layer could not run. Logs and screenshots go to out/test-results/.
 #   HTN_FUZZ_SECONDS   how long the fuzz target runs (default 60)
+#   HTN_BUILD_JOBS     jobs for the builds and for ctest (default 2)
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 HtnNeedRoot
@@ -81,8 +82,8 @@ Step "windows build" "$results/build-windows.log" "$HTN_REPO/scripts/build.sh" w
 echo "== native tests"
 started=$SECONDS
 if ((nativeBuilt)); then
-  ctest --test-dir "$HTN_REPO/build/native" --output-junit "$results/native.xml" -j 2 \
-    >"$results/native.log" 2>&1
+  ctest --test-dir "$HTN_REPO/build/native" --output-junit "$results/native.xml" \
+    -j "$HTN_BUILD_JOBS" >"$results/native.log" 2>&1
   if [[ -s $results/native.xml ]]; then
     read -r 'passed[native]' 'failed[native]' 'skipped[native]' < <(CountXmlResults "$results/native.xml")
     grep -E 'tests passed|\*\*\*Failed|Not Run' "$results/native.log" | sed 's/^/   /'
@@ -95,7 +96,7 @@ if ((nativeBuilt)); then
     fuzzSeconds=${HTN_FUZZ_SECONDS:-60}
     # The fuzz script builds its own target first; the limit covers that too.
     if Step "fuzz (${fuzzSeconds} s)" "$results/fuzz.log" \
-      timeout -k 5 $((fuzzSeconds + 600)) sh "$HTN_REPO/tests/fuzz/run.sh" "$fuzzSeconds"; then
+      timeout -k 5 $((fuzzSeconds + 600)) bash "$HTN_REPO/tests/fuzz/run.sh" "$fuzzSeconds"; then
       passed[native]=$((passed[native] + 1))
     else
       failed[native]=$((failed[native] + 1))

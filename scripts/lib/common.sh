@@ -17,6 +17,10 @@ HTN_ROOT_PACKAGES=(
   pulseaudio pulseaudio-utils python3
 )
 
+# Jobs for every build and for ctest. The machine is shared with other builds and Wine runs, so
+# the default stays low.
+HTN_BUILD_JOBS=${HTN_BUILD_JOBS:-2}
+
 # Fixed paths inside the root.
 HTN_IN_REPO=/repo
 HTN_IN_OUT=/out
@@ -46,4 +50,17 @@ HtnRootIsCurrent() {
 # root lacks.
 HtnCleanEnv() {
   env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 "$@"
+}
+
+# HtnConfigure PRESET: configures build/PRESET from CMakePresets.json (native or windows), Release.
+HtnConfigure() {
+  cmake -S "$HTN_REPO" --preset "$1"
+}
+
+# HtnBuild PRESET [OPTIONS...]: builds that tree with HTN_BUILD_JOBS jobs; OPTIONS go to
+# cmake --build (e.g. --target NAME). A build preset is found only from the source directory.
+HtnBuild() {
+  local preset=$1
+  shift
+  (cd "$HTN_REPO" && cmake --build --preset "$preset" -j "$HTN_BUILD_JOBS" "$@")
 }

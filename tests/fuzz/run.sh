@@ -1,7 +1,8 @@
-#!/bin/sh
+#!/bin/bash
 # Builds the scroller text fuzz target into build/fuzz and runs it for SECONDS seconds.
 # Exits non-zero when the fuzzer finds an input that breaks an invariant or trips a sanitizer.
-set -eu
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
 
 if [ $# -ne 1 ]; then
     echo "usage: $0 SECONDS" >&2
@@ -9,13 +10,12 @@ if [ $# -ne 1 ]; then
 fi
 seconds=$1
 
-root=$(cd "$(dirname "$0")/../.." && pwd)
-build="$root/build/fuzz"
+build="$HTN_REPO/build/fuzz"
 corpus="$build/corpus"
 artifacts="$build/artifacts"
 
-cmake -S "$root/tests/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 >/dev/null
+cmake -S "$HTN_REPO/tests/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j "$HTN_BUILD_JOBS" >/dev/null
 
 mkdir -p "$corpus" "$artifacts"
 # Seeds in the target's alphabet encoding: bytes 0 '%', 1 ' ', 3 LF, 7 bullet, 9 'A', 10 'B'.
