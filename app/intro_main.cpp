@@ -2,12 +2,22 @@
 
 #include "app/window.h"
 #include "audio/music.h"
-#include "core/failure_report.h"
 #include "core/failure_text.h"
 #include "core/intro_state.h"
 #include "render/renderer.h"
 
+ShellPlatform SystemShellPlatform()
+{
+    return ShellPlatform{&CreateWindowExW, &MessageBoxW, &timeBeginPeriod, &timeEndPeriod, &SetThreadExecutionState};
+}
+
+ShellPlatform shellPlatform = SystemShellPlatform();
+
 namespace {
+
+// While minimised no frame is drawn; the loop wakes this often to keep the show's clock-driven
+// steps (scroller, fade, close) where they would be.
+constexpr DWORD kMinimisedWaitMilliseconds = 15;
 
 void TakeFocus(HWND window)
 {
@@ -32,19 +42,44 @@ bool DrainMessages()
 
 }  // namespace
 
+int ShowBox(const wchar_t* text, const wchar_t* caption, UINT type)
+{
+    // The display counter goes up and down by one, so a pointer hidden for the show is hidden again.
+    ShowCursor(TRUE);
+    const int answer = shellPlatform.messageBox(intro.shell.mainWindow, text, caption, type);
+    ShowCursor(FALSE);
+    return answer;
+}
+
+void ShowFailureBox(const FailureReport& report)
+{
+    ShowBox(report.text.c_str(), L"Error", MB_ICONERROR);
+}
+
 void ShutdownRoutine()
 {
     // The voices read the decoded track until they are gone, so the music goes first.
     StopMusic();
     ReleaseRenderer();
+    shellPlatform.setExecutionState(ES_CONTINUOUS);
 }
 
 void RunMainLoop()
 {
+    // With the default 15.6 ms system timer, Sleep(1) would cap the loop near 64 frames a second.
+    shellPlatform.beginTimerPeriod(1);
     while (DrainMessages()) {
-        RenderFrame(ReadLoopTime());
+        const float t = ReadLoopTime();
+        RecoverLostMusic();
+        if (IsIconic(intro.shell.mainWindow)) {
+            AdvanceUnseenFrame(t);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, kMinimisedWaitMilliseconds, QS_ALLINPUT);
+            continue;
+        }
+        RenderFrame(t);
         Sleep(1);
     }
+    shellPlatform.endTimerPeriod(1);
 }
 
 int RunIntro(HINSTANCE instance)
@@ -61,6 +96,7 @@ int RunIntro(HINSTANCE instance)
     intro.shell.mainWindow = CreateIntroWindow(instance, windowClass);
     if (intro.shell.mainWindow == nullptr) {
         ReportFailure(L"CreateWindowExW", Win32ErrorCode(GetLastError()));
+        UnregisterClassW(MAKEINTATOM(windowClass), instance);
         return 0;
     }
 
@@ -75,15 +111,19 @@ int RunIntro(HINSTANCE instance)
 
     if (!InitRenderer()) {
         ShutdownRoutine();
+        DestroyWindow(intro.shell.mainWindow);
+        UnregisterClassW(MAKEINTATOM(windowClass), instance);
         return 0;
     }
 
     ToggleFullscreen(intro.shell.mainWindow);
 
     if (!StartMusic(instance)) {
-        MessageBoxW(intro.shell.mainWindow, L"Kunne ikke starte innebygd MP3 (IDR_RCDATA1).", L"Lyd",
-                    MB_ICONWARNING);
+        ShowBox(L"Kunne ikke starte innebygd MP3 (IDR_RCDATA1).", L"Lyd", MB_ICONWARNING);
     }
+
+    // A long show must not let the display sleep; cleared again at shutdown.
+    shellPlatform.setExecutionState(ES_CONTINUOUS | ES_DISPLAY_REQUIRED);
 
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);

@@ -1,6 +1,30 @@
 #pragma once
 
 #include <windows.h>
+#include <timeapi.h>
+
+#include "core/failure_report.h"
+
+// The shell's platform calls that tests watch or refuse, held as pointers like every subsystem's.
+struct ShellPlatform {
+    decltype(&CreateWindowExW) createWindow;
+    decltype(&MessageBoxW) messageBox;
+    decltype(&timeBeginPeriod) beginTimerPeriod;
+    decltype(&timeEndPeriod) endTimerPeriod;
+    decltype(&SetThreadExecutionState) setExecutionState;
+};
+
+extern ShellPlatform shellPlatform;
+
+// The real calls, for restoring after a test.
+ShellPlatform SystemShellPlatform();
+
+// Shows a modal box over the intro's window with the pointer visible while it is up; the pointer
+// is hidden again afterwards if it was hidden before.
+int ShowBox(const wchar_t* text, const wchar_t* caption, UINT type);
+
+// The intro's failure sink: the report in an "Error" box.
+void ShowFailureBox(const FailureReport& report);
 
 // The whole show, from class registration to shutdown; returns the process exit code (always 0).
 int RunIntro(HINSTANCE instance);

@@ -15,6 +15,8 @@ bool StartExitSequence(ExitState& state, float now)
     return true;
 }
 
+bool IsKeyRepeat(uint32_t keyDownLParam) { return (keyDownLParam & (1u << 30)) != 0; }
+
 namespace {
 
 FullscreenPlacement PlaceAt(uint32_t style, uint32_t exStyle, const WindowRect& rect)

@@ -14,6 +14,9 @@ float LoopTime(int64_t counter, int64_t frequency, int64_t loopStartCounter);
 // Starts the exit sequence at loop time now; false (and no change) when it has already begun.
 bool StartExitSequence(ExitState& state, float now);
 
+// True for a WM_KEYDOWN that a held key repeats: bit 30 of lParam, the previous key state.
+bool IsKeyRepeat(uint32_t keyDownLParam);
+
 // What the toggle gives the window: its styles and where it goes.
 struct FullscreenPlacement {
     uint32_t style = 0;

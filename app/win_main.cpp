@@ -4,16 +4,13 @@
 
 #include "app/intro_main.h"
 #include "core/failure_report.h"
-#include "core/intro_state.h"
 
-namespace {
-
-void ShowFailureBox(const FailureReport& report)
-{
-    MessageBoxW(intro.shell.mainWindow, report.text.c_str(), L"Error", MB_ICONERROR);
+// On laptops with an integrated and a discrete GPU, the drivers run programs that export these on
+// the fast one.
+extern "C" {
+__declspec(dllexport) DWORD NvOptimusEnablement = 1;
+__declspec(dllexport) DWORD AmdPowerXpressRequestHighPerformance = 1;
 }
-
-}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {

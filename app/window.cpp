@@ -1,5 +1,6 @@
 #include "app/window.h"
 
+#include "app/intro_main.h"
 #include "app/shell_rules.h"
 #include "core/intro_state.h"
 #include "render/renderer.h"
@@ -29,14 +30,15 @@ ATOM RegisterIntroWindowClass(HINSTANCE instance)
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    // The show opens on black: a white class brush would flash until the first frame.
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = kWindowClassName;
     return RegisterClassExW(&windowClass);
 }
 
 HWND CreateIntroWindow(HINSTANCE instance, ATOM windowClass)
 {
-    return CreateWindowExW(0, MAKEINTATOM(windowClass), kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+    return shellPlatform.createWindow(0, MAKEINTATOM(windowClass), kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
 }
 
@@ -103,6 +105,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         }
         return 0;
     case WM_KEYDOWN:
+        // A held key repeats; only its first press counts.
+        if (IsKeyRepeat(static_cast<uint32_t>(lParam))) {
+            return 0;
+        }
         if (wParam == VK_ESCAPE) {
             BeginExitSequence();
         } else if (wParam == VK_F11) {

@@ -1,26 +1,63 @@
 #include "audio/music.h"
 
-#include <mfapi.h>
-
 #include "audio/music_player.h"
 #include "audio/track_decoder.h"
+#include "core/failure_text.h"
 #include "core/intro_state.h"
 #include "resources/resource_ids.h"
 
 namespace {
 
-HRESULT WINAPI SystemStartup(ULONG version, DWORD flags) { return MFStartup(version, flags); }
-HRESULT WINAPI SystemShutdown() { return MFShutdown(); }
+template <typename Entry>
+Entry FindEntry(const wchar_t* library, const char* name)
+{
+    HMODULE module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module == nullptr) return nullptr;
+    // Through a generic function type, which the compiler accepts as a deliberate reinterpretation.
+    return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// Each entry is looked up on first use; a missing library or entry fails the call.
+const HRESULT kMissingEntry = static_cast<HRESULT>(Win32ErrorCode(ERROR_PROC_NOT_FOUND));
+
+HRESULT WINAPI SystemStartup(ULONG version, DWORD flags)
+{
+    static const auto entry = FindEntry<HRESULT(WINAPI*)(ULONG, DWORD)>(L"mfplat.dll", "MFStartup");
+    return entry ? entry(version, flags) : kMissingEntry;
+}
+
+HRESULT WINAPI SystemShutdown()
+{
+    static const auto entry = FindEntry<HRESULT(WINAPI*)()>(L"mfplat.dll", "MFShutdown");
+    return entry ? entry() : kMissingEntry;
+}
+
+HRESULT WINAPI SystemCreateByteStream(IStream* stream, IMFByteStream** byteStream)
+{
+    static const auto entry =
+        FindEntry<HRESULT(WINAPI*)(IStream*, IMFByteStream**)>(L"mfplat.dll", "MFCreateMFByteStreamOnStream");
+    return entry ? entry(stream, byteStream) : kMissingEntry;
+}
+
 HRESULT WINAPI SystemCreateReader(IMFByteStream* byteStream, IMFAttributes* attributes, IMFSourceReader** reader)
 {
-    return MFCreateSourceReaderFromByteStream(byteStream, attributes, reader);
+    static const auto entry = FindEntry<HRESULT(WINAPI*)(IMFByteStream*, IMFAttributes*, IMFSourceReader**)>(
+        L"mfreadwrite.dll", "MFCreateSourceReaderFromByteStream");
+    return entry ? entry(byteStream, attributes, reader) : kMissingEntry;
+}
+
+HRESULT WINAPI SystemCreateMediaType(IMFMediaType** type)
+{
+    static const auto entry = FindEntry<HRESULT(WINAPI*)(IMFMediaType**)>(L"mfplat.dll", "MFCreateMediaType");
+    return entry ? entry(type) : kMissingEntry;
 }
 
 }  // namespace
 
 MusicPlatform SystemMusicPlatform()
 {
-    return MusicPlatform{SystemStartup, SystemShutdown, SystemCreateReader, L"xaudio2_9.dll"};
+    return MusicPlatform{SystemStartup,      SystemShutdown,        SystemCreateByteStream,
+                         SystemCreateReader, SystemCreateMediaType, L"xaudio2_9.dll"};
 }
 
 MusicPlatform musicPlatform = SystemMusicPlatform();
@@ -36,6 +73,11 @@ bool StartMusic(HINSTANCE instance)
 void UpdateMusicFade(float exitT)
 {
     FadeMusicPlayer(intro.music, exitT);
+}
+
+void RecoverLostMusic()
+{
+    RestartMusicPlayerIfLost(intro.music);
 }
 
 void StopMusic()

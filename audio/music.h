@@ -4,13 +4,15 @@
 #include <mfidl.h>
 #include <mfreadwrite.h>
 
-// Where the music comes from: Media Foundation's start, stop and reader creation, and the XAudio2
-// library. Tests replace entries to count or refuse them, or to stand a scripted reader in front
-// of the real one.
+// Where the music comes from: Media Foundation's entries, found at run time so that a Windows
+// without Media Foundation (the N editions) only loses the sound, and the XAudio2 library. Tests
+// replace entries to count or refuse them, or to stand a scripted reader in front of the real one.
 struct MusicPlatform {
     HRESULT(WINAPI* startup)(ULONG version, DWORD flags);
     HRESULT(WINAPI* shutdown)();
+    HRESULT(WINAPI* createByteStream)(IStream* stream, IMFByteStream** byteStream);
     HRESULT(WINAPI* createReader)(IMFByteStream* byteStream, IMFAttributes* attributes, IMFSourceReader** reader);
+    HRESULT(WINAPI* createMediaType)(IMFMediaType** type);
     const wchar_t* audioLibrary;  // loaded from the system directory only
 };
 
@@ -24,6 +26,10 @@ bool StartMusic(HINSTANCE instance);
 
 // Sets the volume for the time since Escape.
 void UpdateMusicFade(float exitT);
+
+// When the audio output went away, plays the decoded track again on the new default output, or
+// stays quiet when there is none. Cheap when nothing happened; called once per loop.
+void RecoverLostMusic();
 
 // Stops and releases the voices and the engine, then empties the decoded track.
 void StopMusic();

@@ -11,6 +11,55 @@ static_assert(kLoopForever == XAUDIO2_LOOP_INFINITE, "the buffer loops without e
 
 namespace {
 
+// Runs on the engine's thread: it only raises the flag that the main loop reads.
+class EngineWatch final : public IXAudio2EngineCallback {
+public:
+    explicit EngineWatch(volatile LONG* lost) : lost_(lost) {}
+    void STDMETHODCALLTYPE OnProcessingPassStart() override {}
+    void STDMETHODCALLTYPE OnProcessingPassEnd() override {}
+    void STDMETHODCALLTYPE OnCriticalError(HRESULT) override { InterlockedExchange(lost_, 1); }
+
+private:
+    volatile LONG* lost_;
+};
+
+void TearDown(MusicState& music, bool keepTrack)
+{
+    const std::vector<TeardownStep> steps = PlanMusicTeardown(
+        music.sourceVoice != nullptr, music.masteringVoice != nullptr, music.audioEngine != nullptr, keepTrack);
+    for (const TeardownStep step : steps) {
+        switch (step) {
+        case TeardownStep::StopSource:
+            // Without the play-tails flag the voice falls silent at once.
+            music.sourceVoice->Stop(0, XAUDIO2_COMMIT_NOW);
+            break;
+        case TeardownStep::FlushSource:
+            music.sourceVoice->FlushSourceBuffers();
+            break;
+        case TeardownStep::DestroySource:
+            music.sourceVoice->DestroyVoice();
+            music.sourceVoice = nullptr;
+            break;
+        case TeardownStep::DestroyMastering:
+            music.masteringVoice->DestroyVoice();
+            music.masteringVoice = nullptr;
+            break;
+        case TeardownStep::ReleaseEngine:
+            music.audioEngine->UnregisterForCallbacks(music.engineWatch);
+            ReleaseField(music.audioEngine);
+            break;
+        case TeardownStep::EmptyTrack:
+            music.pcmBytes.clear();
+            break;
+        }
+    }
+    // The engine's thread is gone with the engine, so nothing can call the watch any more.
+    if (music.audioEngine == nullptr) {
+        delete static_cast<EngineWatch*>(music.engineWatch);
+        music.engineWatch = nullptr;
+    }
+}
+
 // The engine's own choice of processor, and the Windows version the program is built for.
 constexpr UINT32 kDefaultProcessor = 1;
 constexpr DWORD kTargetWindowsVersion = 0x0A000010;
@@ -101,6 +150,10 @@ bool StartPlayback(MusicState& music)
     if (FAILED(CreateAudioEngine(music))) {
         return false;
     }
+    music.engineWatch = new EngineWatch(&music.engineLost);
+    if (FAILED(music.audioEngine->RegisterForCallbacks(music.engineWatch))) {
+        return false;
+    }
     if (FAILED(music.audioEngine->CreateMasteringVoice(&music.masteringVoice, XAUDIO2_DEFAULT_CHANNELS,
                                                        XAUDIO2_DEFAULT_SAMPLERATE, 0, nullptr, nullptr,
                                                        AudioCategory_GameEffects)) ||
@@ -131,30 +184,13 @@ void FadeMusicPlayer(MusicState& music, float exitT)
 
 void StopMusicPlayer(MusicState& music)
 {
-    for (const TeardownStep step :
-         PlanMusicTeardown(music.sourceVoice != nullptr, music.masteringVoice != nullptr, music.audioEngine != nullptr)) {
-        switch (step) {
-        case TeardownStep::StopSource:
-            // Without the play-tails flag the voice falls silent at once.
-            music.sourceVoice->Stop(0, XAUDIO2_COMMIT_NOW);
-            break;
-        case TeardownStep::FlushSource:
-            music.sourceVoice->FlushSourceBuffers();
-            break;
-        case TeardownStep::DestroySource:
-            music.sourceVoice->DestroyVoice();
-            music.sourceVoice = nullptr;
-            break;
-        case TeardownStep::DestroyMastering:
-            music.masteringVoice->DestroyVoice();
-            music.masteringVoice = nullptr;
-            break;
-        case TeardownStep::ReleaseEngine:
-            ReleaseField(music.audioEngine);
-            break;
-        case TeardownStep::EmptyTrack:
-            music.pcmBytes.clear();
-            break;
-        }
-    }
+    TearDown(music, false);
+}
+
+bool RestartMusicPlayerIfLost(MusicState& music)
+{
+    if (InterlockedCompareExchange(&music.engineLost, 0, 1) == 0) return false;
+    TearDown(music, true);
+    if (!StartPlayback(music)) TearDown(music, true);
+    return true;
 }

@@ -16,3 +16,8 @@ void FadeMusicPlayer(MusicState& music, float exitT);
 
 // Silences and dismantles whatever of the player exists, then empties the decoded track.
 void StopMusicPlayer(MusicState& music);
+
+// After the engine reported a critical error (the output device went away), dismantles the player
+// and starts it again from the decoded track on the new default output; stays quiet when that
+// fails. True when there was an error to answer.
+bool RestartMusicPlayerIfLost(MusicState& music);

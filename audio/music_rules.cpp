@@ -43,7 +43,10 @@ LoopBufferFields MusicLoopBuffer(std::size_t trackBytes, uint16_t blockAlign)
     return buffer;
 }
 
-std::vector<TeardownStep> PlanMusicTeardown(bool hasSourceVoice, bool hasMasteringVoice, bool hasEngine)
+std::size_t DecodeReadLimit(std::size_t trackBytes) { return trackBytes + 64; }
+
+std::vector<TeardownStep> PlanMusicTeardown(bool hasSourceVoice, bool hasMasteringVoice, bool hasEngine,
+                                            bool keepTrack)
 {
     std::vector<TeardownStep> steps;
     if (hasSourceVoice) {
@@ -53,6 +56,6 @@ std::vector<TeardownStep> PlanMusicTeardown(bool hasSourceVoice, bool hasMasteri
     }
     if (hasMasteringVoice) steps.push_back(TeardownStep::DestroyMastering);
     if (hasEngine) steps.push_back(TeardownStep::ReleaseEngine);
-    steps.push_back(TeardownStep::EmptyTrack);
+    if (!keepTrack) steps.push_back(TeardownStep::EmptyTrack);
     return steps;
 }

@@ -47,9 +47,16 @@ constexpr uint32_t kLoopForever = 255;
 // frames of blockAlign bytes. Flags stay 0: the buffer never marks an end of stream.
 LoopBufferFields MusicLoopBuffer(std::size_t trackBytes, uint16_t blockAlign);
 
+// How many reads the decoder may make for a track of trackBytes MP3 bytes: every read that
+// delivers audio consumes at least one byte, and a few more carry only the end or a notice.
+// A reader that keeps answering with nothing cannot hold up the start-up beyond that.
+std::size_t DecodeReadLimit(std::size_t trackBytes);
+
 // One step of dismantling the player.
 enum class TeardownStep { StopSource, FlushSource, DestroySource, DestroyMastering, ReleaseEngine, EmptyTrack };
 
 // The steps for what exists: the source voice silenced and destroyed before the mastering voice it
-// feeds, both before the engine, and the track emptied last, once no voice can read it.
-std::vector<TeardownStep> PlanMusicTeardown(bool hasSourceVoice, bool hasMasteringVoice, bool hasEngine);
+// feeds, both before the engine, and the track emptied last, once no voice can read it. A restart
+// on a new output keeps the track.
+std::vector<TeardownStep> PlanMusicTeardown(bool hasSourceVoice, bool hasMasteringVoice, bool hasEngine,
+                                            bool keepTrack = false);

@@ -10,9 +10,6 @@
 #include "audio/music.h"
 #include "audio/music_rules.h"
 
-// Exported by mfplat.dll but missing from the MinGW-w64 headers.
-extern "C" HRESULT WINAPI MFCreateMFByteStreamOnStream(IStream* stream, IMFByteStream** byteStream);
-
 namespace {
 
 const DWORD kFirstAudioStream = static_cast<DWORD>(MF_SOURCE_READER_FIRST_AUDIO_STREAM);
@@ -23,7 +20,7 @@ bool RequestMusicFormat(IMFSourceReader* reader)
 {
     const PcmFormatFields music = MusicPcmFormat();
     IMFMediaType* requested = nullptr;
-    if (FAILED(MFCreateMediaType(&requested)) || requested == nullptr) {
+    if (FAILED(musicPlatform.createMediaType(&requested)) || requested == nullptr) {
         return false;
     }
     requested->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
@@ -78,14 +75,15 @@ bool AppendSample(IMFSample* sample, std::vector<uint8_t>& pcm)
     return true;
 }
 
-// Appends every sample in delivery order until the end of the stream; false on a failed read.
-bool ReadAllSamples(IMFSourceReader* reader, std::vector<uint8_t>& pcm)
+// Appends every sample in delivery order until the end of the stream; false on a failed read, on
+// a read the reader flags as an error, and when the reads run past what the track can need.
+bool ReadAllSamples(IMFSourceReader* reader, std::size_t readLimit, std::vector<uint8_t>& pcm)
 {
-    for (;;) {
+    for (std::size_t reads = 0; reads < readLimit; ++reads) {
         DWORD streamFlags = 0;
         IMFSample* sample = nullptr;
         const HRESULT read = reader->ReadSample(kFirstAudioStream, 0, nullptr, &streamFlags, nullptr, &sample);
-        if (FAILED(read)) {
+        if (FAILED(read) || (streamFlags & MF_SOURCE_READERF_ERROR) != 0) {
             if (sample != nullptr) {
                 sample->Release();
             }
@@ -105,14 +103,15 @@ bool ReadAllSamples(IMFSourceReader* reader, std::vector<uint8_t>& pcm)
             }
         }
     }
+    return false;
 }
 
 // Runs the reader over a stream that owns the track's bytes; Media Foundation is running on entry
 // and shut down before return, whatever the result.
-bool DecodeStream(IStream* stream, std::vector<uint8_t>& pcm)
+bool DecodeStream(IStream* stream, std::size_t trackBytes, std::vector<uint8_t>& pcm)
 {
     IMFByteStream* byteStream = nullptr;
-    const HRESULT wrapped = MFCreateMFByteStreamOnStream(stream, &byteStream);
+    const HRESULT wrapped = musicPlatform.createByteStream(stream, &byteStream);
     stream->Release();
     if (FAILED(wrapped) || byteStream == nullptr) {
         musicPlatform.shutdown();
@@ -128,7 +127,7 @@ bool DecodeStream(IStream* stream, std::vector<uint8_t>& pcm)
     bool decoded = RequestMusicFormat(reader);
     if (decoded) {
         pcm.clear();
-        decoded = ReadAllSamples(reader, pcm);
+        decoded = ReadAllSamples(reader, DecodeReadLimit(trackBytes), pcm);
     }
     reader->Release();
     musicPlatform.shutdown();
@@ -164,7 +163,7 @@ bool DecodeTrackBytes(const void* bytes, DWORD size, std::vector<uint8_t>& pcm)
         stream->Release();
         return false;
     }
-    return DecodeStream(stream, pcm);
+    return DecodeStream(stream, size, pcm);
 }
 
 bool DecodeTrackResource(HINSTANCE instance, WORD resourceId, std::vector<uint8_t>& pcm)

@@ -65,6 +65,9 @@ using XAudio2CreateEntry = HRESULT(WINAPI*)(IXAudio2**, UINT32, UINT32);
 // null until made; the library and its entries stay for the whole process once found.
 struct MusicState {
     IXAudio2* audioEngine = nullptr;
+    // Told by the engine's own thread when the audio output is gone; read by the main loop.
+    IXAudio2EngineCallback* engineWatch = nullptr;
+    volatile LONG engineLost = 0;
     IXAudio2MasteringVoice* masteringVoice = nullptr;
     IXAudio2SourceVoice* sourceVoice = nullptr;
     WAVEFORMATEX pcmFormat{};

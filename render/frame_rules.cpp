@@ -38,6 +38,8 @@ void FillSceneConstants(SceneConstants& constants, const FrameInputs& inputs)
 
 bool ShouldCloseWindow(bool windowDestroyed, float exitT) { return !windowDestroyed && exitT >= kEndCardSeconds; }
 
+bool IsDeviceLost(uint32_t result) { return result == kDeviceRemoved || result == kDeviceReset; }
+
 ShaderProfiles ChooseShaderProfiles(uint32_t featureLevel)
 {
     if (featureLevel >= kFeatureLevel11) return ShaderProfiles{"vs_5_0", "ps_5_0"};

@@ -92,6 +92,14 @@ constexpr float kEndCardSeconds = 10.0f;
 // seconds or more, as long as the window has not been destroyed already.
 bool ShouldCloseWindow(bool windowDestroyed, float exitT);
 
+// DXGI_ERROR_DEVICE_REMOVED and DXGI_ERROR_DEVICE_RESET: the driver has lost the device (an
+// update, a reset, a removed GPU), and every object made on it must be made again.
+constexpr uint32_t kDeviceRemoved = 0x887A0005u;
+constexpr uint32_t kDeviceReset = 0x887A0007u;
+
+// True for a Present or ResizeBuffers result that means the device is lost.
+bool IsDeviceLost(uint32_t result);
+
 // Feature level 11_0 (kFeatureLevel11) and higher compile shader model 5, lower levels 4.
 struct ShaderProfiles {
     const char* vertex;

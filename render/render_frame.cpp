@@ -85,16 +85,41 @@ void UnbindPass(int pass)
     if (pass == kCompositePass) SetShaderResource(kOffscreenSlot, nullptr);
 }
 
+namespace {
+
+// The show's clock-driven steps: before Escape the scroller moves, after it the music fades.
+void StepShow(float t)
+{
+    const ExitState& exit = intro.shell.exit;
+    if (!exit.exitActive) {
+        UpdateScroller(t);
+    } else {
+        UpdateMusicFade(ExitSeconds(t, exit.exitStartTime));
+    }
+}
+
+// Destroying the window posts the quit message, so no further frame is drawn.
+void CloseWhenOver(float t)
+{
+    const ExitState& exit = intro.shell.exit;
+    if (!exit.exitActive) return;
+    RendererState& renderer = intro.renderer;
+    if (ShouldCloseWindow(renderer.windowDestroyed, ExitSeconds(t, exit.exitStartTime))) {
+        renderer.windowDestroyed = true;
+        DestroyWindow(intro.shell.mainWindow);
+    }
+}
+
+}  // namespace
+
 void DrawFrame(float t)
 {
     RendererState& renderer = intro.renderer;
-    const ExitState& exit = intro.shell.exit;
-    if (!exit.exitActive) UpdateScroller(t);
+    StepShow(t);
     WriteSceneConstants(t);
-    if (exit.exitActive) UpdateMusicFade(ExitSeconds(t, exit.exitStartTime));
 
-    const FramePlan plan =
-        PlanFrame(exit.exitActive, renderer.offscreenTargetView != nullptr, renderer.backBufferView != nullptr);
+    const FramePlan plan = PlanFrame(intro.shell.exit.exitActive, renderer.offscreenTargetView != nullptr,
+                                     renderer.backBufferView != nullptr);
     for (int pass = 0; pass < kPassCount; ++pass) {
         if (!plan.run[pass]) continue;
         BindPass(pass);
@@ -104,30 +129,39 @@ void DrawFrame(float t)
     }
 }
 
-void PresentWithSignature()
+bool PresentWithSignature()
 {
-    intro.renderer.swapChain->Present(1, 0);
+    const HRESULT presented = intro.renderer.swapChain->Present(1, 0);
+    if (IsDeviceLost(static_cast<uint32_t>(presented))) {
+        RecoverRenderer();
+        return false;
+    }
 
     // The signature goes over the presented picture on the window itself, after every Present.
     HWND window = intro.shell.mainWindow;
     HDC dc = GetDC(window);
-    if (!dc) return;
+    if (!dc) return true;
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
     TextOutW(dc, 8, intro.shell.clientHeight - 24, L"dorv", 4);
     ReleaseDC(window, dc);
+    return true;
 }
 
 void RenderFrame(float t)
 {
+    // After a recovery that could not make a new device there is nothing to draw with.
+    if (!intro.renderer.swapChain) return;
     DrawFrame(t);
-    PresentWithSignature();
-    const ExitState& exit = intro.shell.exit;
-    if (!exit.exitActive) return;
-    // Destroying the window posts the quit message, so no further frame is drawn.
-    RendererState& renderer = intro.renderer;
-    if (ShouldCloseWindow(renderer.windowDestroyed, ExitSeconds(t, exit.exitStartTime))) {
-        renderer.windowDestroyed = true;
-        DestroyWindow(intro.shell.mainWindow);
+    if (PresentWithSignature()) {
+        // Tools that watch the screen read the loop time of the frame on it, in milliseconds.
+        SetWindowLongPtrW(intro.shell.mainWindow, GWLP_USERDATA, static_cast<LONG_PTR>(t * 1000.0f));
     }
+    CloseWhenOver(t);
+}
+
+void AdvanceUnseenFrame(float t)
+{
+    StepShow(t);
+    CloseWhenOver(t);
 }

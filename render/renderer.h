@@ -29,6 +29,12 @@ bool ResizeRenderer(HWND window);
 // Releases every renderer object and the scroller mask in one fixed order, clearing each field.
 void ReleaseRenderer();
 
+// After the driver lost the device (removed or reset), releases every device object and makes
+// them all again at the current client size; the show goes on from the same loop time. When the
+// new device cannot be made the failure has been reported and the window is closed. True when
+// the renderer is whole again.
+bool RecoverRenderer();
+
 // Compiles one entry of the embedded shader text. On failure the compiler's text goes to the
 // debugger output, "D3DCompile" is reported once, and the result is null.
 ID3DBlob* CompileEntry(const char* entry, const char* profile);
@@ -47,5 +53,10 @@ void DrawFrame(float t);
 // Draws and presents one frame for loop time t, and closes the window when the end card is over.
 void RenderFrame(float t);
 
-// Presents on the next vertical blank and writes the signature over the window.
-void PresentWithSignature();
+// What a frame does besides drawing, for loop time t while the window is minimised: the
+// scroller or the fade moves on, and the window closes on time.
+void AdvanceUnseenFrame(float t);
+
+// Presents on the next vertical blank and writes the signature over the window; recovers the
+// renderer when the device was lost. False when the frame did not reach the screen.
+bool PresentWithSignature();

@@ -15,6 +15,8 @@
 
 static_assert(kFeatureLevel11 == D3D_FEATURE_LEVEL_11_0, "the level from which shader model 5 compiles");
 static_assert(std::size(RendererState{}.pixelShaders) == kPassCount, "one pixel shader per pass");
+static_assert(kDeviceRemoved == static_cast<uint32_t>(DXGI_ERROR_DEVICE_REMOVED), "device removed");
+static_assert(kDeviceReset == static_cast<uint32_t>(DXGI_ERROR_DEVICE_RESET), "device reset");
 
 RendererPlatform SystemRendererPlatform() { return RendererPlatform{&D3D11CreateDeviceAndSwapChain, &D3DCompile}; }
 
@@ -40,6 +42,19 @@ DXGI_SWAP_CHAIN_DESC SwapChainDescription()
     return desc;
 }
 
+// DXGI would take Alt+Enter into the swap chain's exclusive full screen, past the shell's own
+// borderless toggle. Without the factory DXGI keeps its default, which costs only that key.
+void KeepAltEnterOut()
+{
+    IDXGIFactory* factory = nullptr;
+    if (FAILED(intro.renderer.swapChain->GetParent(IID_IDXGIFactory, reinterpret_cast<void**>(&factory))) ||
+        !factory) {
+        return;
+    }
+    factory->MakeWindowAssociation(intro.shell.mainWindow, DXGI_MWA_NO_ALT_ENTER);
+    factory->Release();
+}
+
 bool CreateDeviceAndSwapChain()
 {
     RendererState& renderer = intro.renderer;
@@ -50,7 +65,9 @@ bool CreateDeviceAndSwapChain()
         &renderer.device, &renderer.featureLevel, &renderer.context);
     // All three objects are needed; a success that lacks one is a failure like any other.
     const bool complete = renderer.swapChain && renderer.device && renderer.context;
-    return CheckCreated(result, complete ? renderer.device : nullptr, L"D3D11CreateDeviceAndSwapChain");
+    if (!CheckCreated(result, complete ? renderer.device : nullptr, L"D3D11CreateDeviceAndSwapChain")) return false;
+    KeepAltEnterOut();
+    return true;
 }
 
 void ReleaseDeviceAndSwapChain()
@@ -76,7 +93,8 @@ bool CreateBackBufferView()
     return CheckCreated(viewResult, renderer.backBufferView, L"CreateRenderTargetView(backbuffer)");
 }
 
-bool ResizeBackBuffer(int width, int height)
+// Returns ResizeBuffers' result; a failure other than a lost device has been reported.
+HRESULT ResizeBackBuffer(int width, int height)
 {
     RendererState& renderer = intro.renderer;
     // A view still bound to the output stage keeps the buffer referenced, and the resize would fail.
@@ -84,11 +102,10 @@ bool ResizeBackBuffer(int width, int height)
     ReleaseField(renderer.backBufferView);
     const HRESULT result = renderer.swapChain->ResizeBuffers(0, static_cast<UINT>(width), static_cast<UINT>(height),
                                                              DXGI_FORMAT_UNKNOWN, 0);
-    if (FAILED(result)) {
+    if (FAILED(result) && !IsDeviceLost(static_cast<uint32_t>(result))) {
         ReportFailure(L"ResizeBuffers", static_cast<uint32_t>(result));
-        return false;
     }
-    return CreateBackBufferView();
+    return result;
 }
 
 // --- The offscreen target: the scene pass draws into it at half the client size.
@@ -300,7 +317,13 @@ bool ResizeRenderer(HWND window)
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
     if (width <= 0 || height <= 0) return false;
-    if (!ResizeBackBuffer(width, height)) return false;
+    const HRESULT resized = ResizeBackBuffer(width, height);
+    if (IsDeviceLost(static_cast<uint32_t>(resized))) {
+        intro.shell.clientWidth = width;
+        intro.shell.clientHeight = height;
+        return RecoverRenderer();
+    }
+    if (FAILED(resized) || !CreateBackBufferView()) return false;
 
     intro.shell.clientWidth = width;
     intro.shell.clientHeight = height;
@@ -321,4 +344,15 @@ void ReleaseRenderer()
     ReleaseOffscreenTarget();
     ReleaseField(renderer.backBufferView);
     ReleaseDeviceAndSwapChain();
+}
+
+bool RecoverRenderer()
+{
+    ReleaseRenderer();
+    if (InitRenderer()) return true;
+    // Without a device nothing can be drawn; the show ends as a failed start-up does.
+    ReleaseRenderer();
+    intro.renderer.windowDestroyed = true;
+    DestroyWindow(intro.shell.mainWindow);
+    return false;
 }

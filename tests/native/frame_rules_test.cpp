@@ -163,3 +163,16 @@ TEST(RenderPassTable, NamesTheShaderEntriesAndTargetsOfTheThreePasses)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RenderDeviceLost, OnlyARemovedOrResetDeviceCountsAsLost)
+{
+    EXPECT_TRUE(IsDeviceLost(0x887A0005u));   // DXGI_ERROR_DEVICE_REMOVED
+    EXPECT_TRUE(IsDeviceLost(0x887A0007u));   // DXGI_ERROR_DEVICE_RESET
+    EXPECT_FALSE(IsDeviceLost(0u));
+    EXPECT_FALSE(IsDeviceLost(0x087A0001u));  // DXGI_STATUS_OCCLUDED: a success
+    EXPECT_FALSE(IsDeviceLost(0x887A0001u));  // DXGI_ERROR_INVALID_CALL
+}
+
+}  // namespace

@@ -115,3 +115,15 @@ TEST(AudioTeardown, AfterAStartThatStoppedHalfWayReleasesOnlyWhatExists)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AudioTeardown, ARestartKeepsTheTrackForTheNewVoice)
+{
+    EXPECT_EQ(PlanMusicTeardown(true, true, true, true),
+              (std::vector<TeardownStep>{TeardownStep::StopSource, TeardownStep::FlushSource,
+                                         TeardownStep::DestroySource, TeardownStep::DestroyMastering,
+                                         TeardownStep::ReleaseEngine}));
+}
+
+}  // namespace

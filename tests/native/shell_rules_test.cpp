@@ -90,3 +90,10 @@ TEST(AppFullscreenPlacement, AZeroMonitorRectangleGivesZeroSize)
     EXPECT_EQ(entered.width, 0);
     EXPECT_EQ(entered.height, 0);
 }
+
+TEST(AppKeyRepeat, OnlyThePreviousKeyStateBitMarksARepeat)
+{
+    EXPECT_FALSE(IsKeyRepeat(0x00570001u));              // first press of F11: count 1, scan code
+    EXPECT_TRUE(IsKeyRepeat(0x40570001u));               // held: bit 30 set
+    EXPECT_FALSE(IsKeyRepeat(0x20000001u | 0x80000000u));  // the context and transition bits
+}

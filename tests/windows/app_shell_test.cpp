@@ -2,10 +2,18 @@
 
 #include <windows.h>
 
+#include <cwchar>
+#include <string>
+#include <vector>
+
 #include "app/intro_main.h"
 #include "core/intro_state.h"
 #include "core/failure_report.h"
 #include "app/window.h"
+#include "audio/music.h"
+#include "render/renderer.h"
+#include "render_test_bed.h"
+#include "render_test_doubles.h"
 #include "support/failure_recorder.h"
 
 namespace {
@@ -176,4 +184,225 @@ TEST(AppRunIntro, ClassRegistrationFailureReportsOnceAndEndsWithZero)
     EXPECT_EQ(recorder.reports()[0].code, 0x80070582u);  // ERROR_CLASS_ALREADY_EXISTS
     EXPECT_EQ(intro.shell.mainWindow, nullptr);
     intro = IntroState{};
+}
+
+TEST_F(AppWindowTest, HeldKeysDoNotRepeatTheToggleOrTheEscape)
+{
+    const LPARAM repeat = LPARAM{1} << 30;
+    SendMessageW(window, WM_KEYDOWN, VK_F11, repeat);
+    SendMessageW(window, WM_KEYDOWN, VK_ESCAPE, repeat);
+    EXPECT_FALSE(intro.shell.fullscreen.fullscreenActive);
+    EXPECT_FALSE(intro.shell.exit.exitActive);
+    SendMessageW(window, WM_KEYDOWN, VK_F11, 0);
+    EXPECT_TRUE(intro.shell.fullscreen.fullscreenActive);
+}
+
+TEST_F(AppWindowTest, TheWindowIsPaintedBlackBeforeTheFirstFrame)
+{
+    EXPECT_EQ(reinterpret_cast<HBRUSH>(GetClassLongPtrW(window, GCLP_HBRBACKGROUND)), GetStockObject(BLACK_BRUSH));
+}
+
+namespace {
+
+std::vector<std::string> shellCalls;
+int cursorCountInBox = 0;
+
+// The display counter as it stands: ShowCursor answers with the new count.
+int CursorCount()
+{
+    const int count = ShowCursor(TRUE) - 1;
+    ShowCursor(FALSE);
+    return count;
+}
+
+int WINAPI RecordBox(HWND, LPCWSTR, LPCWSTR caption, UINT)
+{
+    cursorCountInBox = CursorCount();
+    shellCalls.push_back("box " + std::string(caption, caption + wcslen(caption)));
+    return IDOK;
+}
+
+MMRESULT WINAPI RecordBeginPeriod(UINT period)
+{
+    shellCalls.push_back("begin " + std::to_string(period));
+    // The loop has begun: close the window, as the viewer would.
+    PostMessageW(intro.shell.mainWindow, WM_CLOSE, 0, 0);
+    return TIMERR_NOERROR;
+}
+
+MMRESULT WINAPI RecordEndPeriod(UINT period)
+{
+    shellCalls.push_back("end " + std::to_string(period));
+    return TIMERR_NOERROR;
+}
+
+EXECUTION_STATE WINAPI RecordExecutionState(EXECUTION_STATE state)
+{
+    shellCalls.push_back(state == (ES_CONTINUOUS | ES_DISPLAY_REQUIRED) ? "display on"
+                         : state == ES_CONTINUOUS                      ? "display free"
+                                                                       : "other");
+    return state;
+}
+
+HWND WINAPI NoWindow(DWORD, LPCWSTR, LPCWSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID)
+{
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+// RunIntro on the real window class with the renderer's doubles and a recording shell.
+class AppRunIntroTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        intro = IntroState{};
+        shellCalls.clear();
+        cursorCountInBox = -100;
+        shellPlatform.messageBox = RecordBox;
+        shellPlatform.beginTimerPeriod = RecordBeginPeriod;
+        shellPlatform.endTimerPeriod = RecordEndPeriod;
+        shellPlatform.setExecutionState = RecordExecutionState;
+        InstallRenderDoubles();
+    }
+
+    void TearDown() override
+    {
+        RemoveRenderDoubles();
+        shellPlatform = SystemShellPlatform();
+        musicPlatform = SystemMusicPlatform();
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        UnregisterClassW(kClassName, GetModuleHandleW(nullptr));
+        intro = IntroState{};
+    }
+
+    // The class is free again: a new registration succeeds.
+    static bool ClassWasUnregistered()
+    {
+        const HINSTANCE instance = GetModuleHandleW(nullptr);
+        if (RegisterIntroWindowClass(instance) == 0) return false;
+        UnregisterClassW(kClassName, instance);
+        return true;
+    }
+};
+
+}  // namespace
+
+TEST_F(AppRunIntroTest, AWindowThatCannotBeMadeIsReportedAndLeavesNothing)
+{
+    shellPlatform.createWindow = NoWindow;
+    FailureRecorder recorder;
+    EXPECT_EQ(RunIntro(GetModuleHandleW(nullptr)), 0);
+    ASSERT_EQ(recorder.reports().size(), 1u);
+    EXPECT_EQ(recorder.reports()[0].what, L"CreateWindowExW");
+    EXPECT_EQ(recorder.reports()[0].code, 0x80070008u);
+    EXPECT_TRUE(ClassWasUnregistered());
+    EXPECT_TRUE(shellCalls.empty());
+}
+
+TEST_F(AppRunIntroTest, ARendererThatCannotStartIsReportedAndLeavesNothing)
+{
+    Script().Fail("D3D11CreateDeviceAndSwapChain", 1, E_FAIL);
+    FailureRecorder recorder;
+    EXPECT_EQ(RunIntro(GetModuleHandleW(nullptr)), 0);
+    ASSERT_EQ(recorder.reports().size(), 1u);
+    EXPECT_EQ(recorder.reports()[0].what, L"D3D11CreateDeviceAndSwapChain");
+    EXPECT_TRUE(CreatedObjects().empty());
+    EXPECT_EQ(FindWindowW(kClassName, nullptr), nullptr);
+    EXPECT_TRUE(ClassWasUnregistered());
+}
+
+TEST_F(AppRunIntroTest, TheShowRunsWithAFineTimerAndTheDisplayOnAndStopsTheMusicFirst)
+{
+    // Without XAudio2 the music fails, so the "Lyd" box comes up too.
+    musicPlatform.audioLibrary = L"xaudio2_absent.dll";
+    bool musicGoneFirst = true;
+    Script().onDeviceRelease = [&musicGoneFirst] {
+        musicGoneFirst = musicGoneFirst && intro.music.audioEngine == nullptr && intro.music.pcmBytes.empty();
+    };
+    FailureRecorder recorder;
+    EXPECT_EQ(RunIntro(GetModuleHandleW(nullptr)), 0);
+    Script().onDeviceRelease = nullptr;
+    EXPECT_TRUE(recorder.reports().empty());
+    EXPECT_EQ(shellCalls,
+              (std::vector<std::string>{"box Lyd", "display on", "begin 1", "end 1", "display free"}));
+    // The pointer, hidden for the show, was visible while the box was up.
+    EXPECT_GE(cursorCountInBox, 0);
+    EXPECT_TRUE(musicGoneFirst);
+    EXPECT_TRUE(CreatedObjects().empty());
+}
+
+TEST_F(AppRunIntroTest, MinimisingKeepsTheTargetsAndRestoringResizesThem)
+{
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const ATOM atom = RegisterIntroWindowClass(instance);
+    ASSERT_NE(atom, 0);
+    intro.shell.mainWindow = CreateIntroWindow(instance, atom);
+    ShowWindow(intro.shell.mainWindow, SW_SHOWNORMAL);
+    RECT client = {};
+    GetClientRect(intro.shell.mainWindow, &client);
+    intro.shell.clientWidth = client.right;
+    intro.shell.clientHeight = client.bottom;
+    ASSERT_TRUE(InitRenderer());
+    AdvanceUnseenFrame(4.9f);
+
+    const int resizes = Script().resizes;
+    ShowWindow(intro.shell.mainWindow, SW_MINIMIZE);
+    EXPECT_EQ(Script().resizes, resizes);
+    EXPECT_NE(intro.renderer.backBufferView, nullptr);
+    // Minimised, the show's clock moves the scroller on but nothing is presented.
+    const int presents = Script().presents;
+    AdvanceUnseenFrame(6.0f);
+    EXPECT_EQ(Script().presents, presents);
+    EXPECT_TRUE(intro.scroller.scrollStarted);
+
+    ShowWindow(intro.shell.mainWindow, SW_RESTORE);
+    EXPECT_EQ(Script().resizes, resizes + 1);
+
+    // After Escape the window still closes on time while minimised.
+    ShowWindow(intro.shell.mainWindow, SW_MINIMIZE);
+    intro.shell.exit = ExitState{true, 7.0f};
+    AdvanceUnseenFrame(16.9f);
+    EXPECT_TRUE(IsWindow(intro.shell.mainWindow));
+    AdvanceUnseenFrame(17.0f);
+    EXPECT_FALSE(IsWindow(intro.shell.mainWindow));
+    ReleaseRenderer();
+}
+
+TEST_F(AppRunIntroTest, AltEnterLeavesTheSwapChainInTheBorderlessWindow)
+{
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const ATOM atom = RegisterIntroWindowClass(instance);
+    ASSERT_NE(atom, 0);
+    intro.shell.mainWindow = CreateIntroWindow(instance, atom);
+    ShowWindow(intro.shell.mainWindow, SW_SHOWNORMAL);
+    RECT client = {};
+    GetClientRect(intro.shell.mainWindow, &client);
+    intro.shell.clientWidth = client.right;
+    intro.shell.clientHeight = client.bottom;
+    ASSERT_TRUE(InitRenderer());
+    ToggleFullscreen(intro.shell.mainWindow);
+    const LONG_PTR style = GetWindowLongPtrW(intro.shell.mainWindow, GWL_STYLE);
+    const LONG_PTR exStyle = GetWindowLongPtrW(intro.shell.mainWindow, GWL_EXSTYLE);
+
+    // Alt+Enter as the keyboard delivers it: a system key with the Alt bit.
+    SetForegroundWindow(intro.shell.mainWindow);
+    SetFocus(intro.shell.mainWindow);
+    const LPARAM altDown = LPARAM{1} << 29;
+    PostMessageW(intro.shell.mainWindow, WM_SYSKEYDOWN, VK_RETURN, altDown | 1);
+    PostMessageW(intro.shell.mainWindow, WM_SYSKEYUP, VK_RETURN, altDown | (LPARAM{3} << 30) | 1);
+    MSG message;
+    for (int round = 0; round < 20; ++round) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(10);
+    }
+    BOOL exclusive = TRUE;
+    ASSERT_HRESULT_SUCCEEDED(intro.renderer.swapChain->GetFullscreenState(&exclusive, nullptr));
+    EXPECT_FALSE(exclusive);
+    EXPECT_EQ(GetWindowLongPtrW(intro.shell.mainWindow, GWL_STYLE), style);
+    EXPECT_EQ(GetWindowLongPtrW(intro.shell.mainWindow, GWL_EXSTYLE), exStyle);
+    ReleaseRenderer();
 }

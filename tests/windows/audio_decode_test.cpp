@@ -177,4 +177,16 @@ TEST_F(AudioDecodeScripted, ASampleThatComesWithTheEndFlagIsNotAppended)
     EXPECT_EQ(shutdowns, 1);
 }
 
+TEST_F(AudioDecodeScripted, AReadThatFlagsAnErrorFails)
+{
+    EXPECT_FALSE(DecodeWithScript({ReadStep::Forward, ReadStep::ErrorFlag}));
+    EXPECT_EQ(shutdowns, 1);
+}
+
+TEST_F(AudioDecodeScripted, AReaderThatNeverAnswersCannotHoldUpTheStart)
+{
+    EXPECT_FALSE(DecodeWithScript({ReadStep::Forward, ReadStep::NothingFromNowOn}));
+    EXPECT_EQ(shutdowns, 1);
+}
+
 }  // namespace

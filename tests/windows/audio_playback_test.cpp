@@ -48,6 +48,7 @@ void ExpectNothingMade(const MusicState& music)
     EXPECT_EQ(music.audioEngine, nullptr);
     EXPECT_EQ(music.masteringVoice, nullptr);
     EXPECT_EQ(music.sourceVoice, nullptr);
+    EXPECT_EQ(music.engineWatch, nullptr);
 }
 
 TEST(AudioPlayback, PlaysTheBufferInAnEndlessLoopAndFadesIt)
@@ -127,6 +128,34 @@ TEST(AudioPlayback, ALibraryWithoutEitherEntryFails)
     ExpectNothingMade(music);
     EXPECT_EQ(music.createWithVersionInfo, nullptr);
     EXPECT_EQ(music.create, nullptr);
+}
+
+TEST(AudioPlayback, AfterTheOutputIsLostPlaysTheSameTrackAgainOnANewEngine)
+{
+    MusicState music;
+    music.pcmBytes = ShortTone();
+    ASSERT_TRUE(StartPlayback(music));
+    FadeMusicPlayer(music, 0.5f);
+    EXPECT_FALSE(RestartMusicPlayerIfLost(music));
+    const std::vector<uint8_t> track = music.pcmBytes;
+
+    // What the engine's thread does when the device goes away.
+    ASSERT_NE(music.engineWatch, nullptr);
+    music.engineWatch->OnCriticalError(E_FAIL);
+    EXPECT_TRUE(RestartMusicPlayerIfLost(music));
+    ASSERT_NE(music.sourceVoice, nullptr);
+    EXPECT_EQ(music.pcmBytes, track);
+    float volume = -1.0f;
+    music.sourceVoice->GetVolume(&volume);
+    EXPECT_FLOAT_EQ(volume, 0.5f);
+    const uint64_t played = VoiceState(music.sourceVoice).SamplesPlayed;
+    Sleep(300);
+    EXPECT_GT(VoiceState(music.sourceVoice).SamplesPlayed, played);
+    EXPECT_EQ(VoiceState(music.sourceVoice).BuffersQueued, 1u);
+    // Answered once: the next loop finds nothing to do.
+    EXPECT_FALSE(RestartMusicPlayerIfLost(music));
+    StopMusicPlayer(music);
+    ExpectNothingMade(music);
 }
 
 // The intro's own entry points over intro.music, from the embedded track to the teardown.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/intro_state.h"
 #include "render/renderer.h"
@@ -208,6 +210,73 @@ TEST(RenderResize, AClientOnePixelHighLeavesNoTargetAndNoReport)
     const int presents = Script().presents;
     RenderFrame(1.0f);
     EXPECT_EQ(Script().presents, presents + 1);
+}
+
+}  // namespace
+
+namespace {
+
+const std::vector<std::string> kWholeRenderer = {
+    "device",           "context",          "swapChain",           "backBufferView",
+    "offscreenTexture", "offscreenTargetView", "offscreenShaderView", "linearSampler",
+    "maskBorderSampler", "vertexShader",    "scenePixelShader",    "compositePixelShader",
+    "endPixelShader",   "constantBuffer",   "maskTexture",         "maskView"};
+
+// A lost device is answered by a new one with every object, silently, and the show goes on.
+TEST(RenderDeviceLost, PresentThatLostTheDeviceRebuildsEverythingWithoutABox)
+{
+    RenderTestBed bed(320, 240);
+    ASSERT_TRUE(InitRenderer());
+    const size_t compiles = Script().compiledProfiles.size();
+    RenderFrame(4.9f);
+    RenderFrame(6.0f);
+    const float scrolled = intro.scroller.scrollOffset;
+    WitnessRendererObjects();
+
+    Script().Fail("Present", 1, DXGI_ERROR_DEVICE_REMOVED);
+    RenderFrame(6.5f);
+    EXPECT_TRUE(bed.reports().empty());
+    EXPECT_EQ(CreatedObjects(), kWholeRenderer);
+    // The lost device's objects are gone, not kept beside the new ones.
+    EXPECT_EQ(std::count(Script().log.begin(), Script().log.end(), "backBufferView"), 1);
+    EXPECT_EQ(std::count(Script().log.begin(), Script().log.end(), "maskView"), 1);
+    EXPECT_EQ(Script().compiledProfiles.size(), 2 * compiles);
+    // The scroller went on from where it stood, not from its start.
+    EXPECT_GT(intro.scroller.scrollOffset, scrolled);
+
+    const int presents = Script().presents;
+    RenderFrame(7.0f);
+    EXPECT_EQ(Script().presents, presents + 1);
+    EXPECT_TRUE(IsWindow(bed.window()));
+}
+
+TEST(RenderDeviceLost, ResizeThatFindsTheDeviceResetRebuildsAtTheNewSize)
+{
+    RenderTestBed bed(320, 240);
+    ASSERT_TRUE(InitRenderer());
+    bed.ResizeClient(400, 300);
+    Script().Fail("ResizeBuffers", 1, DXGI_ERROR_DEVICE_RESET);
+    EXPECT_TRUE(ResizeRenderer(bed.window()));
+    EXPECT_TRUE(bed.reports().empty());
+    EXPECT_EQ(CreatedObjects(), kWholeRenderer);
+    ExpectSizes(CurrentSizes(), 400, 300, 200, 150);
+    ExpectBuffers(400, 300);
+}
+
+TEST(RenderDeviceLost, ANewDeviceThatCannotBeMadeIsReportedOnceAndEndsTheShow)
+{
+    RenderTestBed bed(320, 240);
+    ASSERT_TRUE(InitRenderer());
+    Script().Fail("Present", 1, DXGI_ERROR_DEVICE_REMOVED);
+    Script().Fail("D3D11CreateDeviceAndSwapChain", 1, E_OUTOFMEMORY);
+    RenderFrame(6.0f);
+    ASSERT_EQ(bed.reports().size(), 1u);
+    EXPECT_EQ(bed.reports()[0].what, L"D3D11CreateDeviceAndSwapChain");
+    EXPECT_TRUE(CreatedObjects().empty());
+    EXPECT_FALSE(IsWindow(bed.window()));
+    // A frame that still comes draws nothing and does not crash.
+    RenderFrame(6.1f);
+    EXPECT_EQ(bed.reports().size(), 1u);
 }
 
 }  // namespace

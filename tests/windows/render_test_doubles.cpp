@@ -58,6 +58,7 @@ public:
     ULONG STDMETHODCALLTYPE Release() override
     {
         script.log.push_back("device");
+        if (script.onDeviceRelease) script.onDeviceRelease();
         const ULONG left = --references_;
         if (left == 0) {
             real_->Release();
@@ -312,6 +313,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE Present(UINT interval, UINT flags) override
     {
+        HRESULT result = S_OK;
+        if (script.ShouldFail("Present", result)) return result;
         ++script.presents;
         if (script.capturePresents) Capture();
         return real_->Present(interval, flags);
@@ -338,6 +341,7 @@ public:
                                             UINT flags) override
     {
         HRESULT result = S_OK;
+        ++script.resizes;
         if (script.ShouldFail("ResizeBuffers", result)) return result;
         if (TargetBound()) {
             ++script.resizesWithBoundTarget;

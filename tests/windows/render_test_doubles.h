@@ -5,6 +5,7 @@
 #include <dxgi.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,9 @@ struct RenderScript {
     bool witnessTextures = false;     // log "texture" when a texture the device made is destroyed
     std::vector<std::string> log;     // Release calls of the wrapped objects and destruction of witnessed ones
     std::vector<std::string> compiledProfiles;  // "entry:profile" for every compile
-    int presents = 0;
+    int presents = 0;                 // Present calls that reached the real swap chain
+    int resizes = 0;                  // ResizeBuffers calls
+    std::function<void()> onDeviceRelease;  // runs at every Release of the device
     int resizesWithBoundTarget = 0;
 
     // The last presented picture: RGBA bytes, top row first.

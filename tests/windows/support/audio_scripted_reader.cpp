@@ -77,13 +77,18 @@ HRESULT ScriptedReader::ReadSample(DWORD stream, DWORD control, DWORD* actualStr
                                    LONGLONG* timestamp, IMFSample** sample)
 {
     const ReadStep step = script_.empty() ? ReadStep::Forward : script_.front();
-    if (!script_.empty()) {
+    if (!script_.empty() && step != ReadStep::NothingFromNowOn) {
         script_.pop_front();
     }
     switch (step) {
     case ReadStep::Fail:
         return E_FAIL;
+    case ReadStep::ErrorFlag:
+        *flags = MF_SOURCE_READERF_ERROR;
+        *sample = nullptr;
+        return S_OK;
     case ReadStep::Nothing:
+    case ReadStep::NothingFromNowOn:
         *flags = 0;
         *sample = nullptr;
         return S_OK;

@@ -12,6 +12,8 @@ enum class ReadStep {
     Fail,               // E_FAIL with no sample
     Nothing,            // success with neither a sample nor the end flag
     SampleWithEnd,      // the real reader's next sample, delivered together with the end flag
+    ErrorFlag,          // success with no sample and the reader's error flag
+    NothingFromNowOn,   // Nothing for this read and every one after it
 };
 
 // Stands in front of a real source reader and follows a script of reads; every other call goes
