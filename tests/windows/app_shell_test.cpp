@@ -276,6 +276,21 @@ protected:
         intro = IntroState{};
     }
 
+    // The intro's window, shown as RunIntro shows it before the toggle, with the renderer on it.
+    static void OpenIntroWindowWithRenderer()
+    {
+        const HINSTANCE instance = GetModuleHandleW(nullptr);
+        const ATOM atom = RegisterIntroWindowClass(instance);
+        ASSERT_NE(atom, 0);
+        intro.shell.mainWindow = CreateIntroWindow(instance, atom);
+        ShowWindow(intro.shell.mainWindow, SW_SHOWNORMAL);
+        RECT client = {};
+        GetClientRect(intro.shell.mainWindow, &client);
+        intro.shell.clientWidth = client.right;
+        intro.shell.clientHeight = client.bottom;
+        ASSERT_TRUE(InitRenderer());
+    }
+
     // The class is free again: a new registration succeeds.
     static bool ClassWasUnregistered()
     {
@@ -334,16 +349,7 @@ TEST_F(AppRunIntroTest, TheShowRunsWithAFineTimerAndTheDisplayOnAndStopsTheMusic
 
 TEST_F(AppRunIntroTest, MinimisingKeepsTheTargetsAndRestoringResizesThem)
 {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const ATOM atom = RegisterIntroWindowClass(instance);
-    ASSERT_NE(atom, 0);
-    intro.shell.mainWindow = CreateIntroWindow(instance, atom);
-    ShowWindow(intro.shell.mainWindow, SW_SHOWNORMAL);
-    RECT client = {};
-    GetClientRect(intro.shell.mainWindow, &client);
-    intro.shell.clientWidth = client.right;
-    intro.shell.clientHeight = client.bottom;
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_NO_FATAL_FAILURE(OpenIntroWindowWithRenderer());
     AdvanceUnseenFrame(4.9f);
 
     const int resizes = Script().resizes;
@@ -371,16 +377,7 @@ TEST_F(AppRunIntroTest, MinimisingKeepsTheTargetsAndRestoringResizesThem)
 
 TEST_F(AppRunIntroTest, AltEnterLeavesTheSwapChainInTheBorderlessWindow)
 {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const ATOM atom = RegisterIntroWindowClass(instance);
-    ASSERT_NE(atom, 0);
-    intro.shell.mainWindow = CreateIntroWindow(instance, atom);
-    ShowWindow(intro.shell.mainWindow, SW_SHOWNORMAL);
-    RECT client = {};
-    GetClientRect(intro.shell.mainWindow, &client);
-    intro.shell.clientWidth = client.right;
-    intro.shell.clientHeight = client.bottom;
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_NO_FATAL_FAILURE(OpenIntroWindowWithRenderer());
     ToggleFullscreen(intro.shell.mainWindow);
     const LONG_PTR style = GetWindowLongPtrW(intro.shell.mainWindow, GWL_STYLE);
     const LONG_PTR exStyle = GetWindowLongPtrW(intro.shell.mainWindow, GWL_EXSTYLE);

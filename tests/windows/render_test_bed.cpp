@@ -81,6 +81,13 @@ void RenderTestBed::ResizeClient(int width, int height)
     SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+std::vector<std::string> AllRendererObjects()
+{
+    std::vector<std::string> names;
+    for (const NamedField& field : Fields()) names.push_back(field.name);
+    return names;
+}
+
 std::vector<std::string> CreatedObjects()
 {
     std::vector<std::string> created;

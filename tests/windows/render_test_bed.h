@@ -30,5 +30,8 @@ private:
 // The renderer's (and the mask's) object fields that are set, in the order InitRenderer makes them.
 std::vector<std::string> CreatedObjects();
 
+// The names of all those fields, in the same order.
+std::vector<std::string> AllRendererObjects();
+
 // Attaches a destruction witness to every device child the renderer holds.
 void WitnessRendererObjects();
