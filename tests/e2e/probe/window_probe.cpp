@@ -5,11 +5,17 @@
 //   htn_window_probe close         post WM_CLOSE to the intro window
 //   htn_window_probe wait-fullscreen SECONDS
 //                                  wait until the intro window is a popup over the whole screen
-// Exit code 0 when the window was found, 1 when not, 2 for a wrong command line.
+//   htn_window_probe frame         the loop time (ms) of the frame last presented, 0 before the first
+//   htn_window_probe watch SECONDS each new frame's loop time as it comes, from the window's
+//                                  appearance until it is gone, and each change of whether the
+//                                  foreground thread's pointer shows
+//   htn_window_probe exports PATH  the values of an executable's laptop GPU exports
+// Exit code 0 when the window (or the executable) was found, 1 when not, 2 for a wrong command line.
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
+#include <initializer_list>
 
 namespace {
 
@@ -105,6 +111,82 @@ int WaitForFullScreen(const wchar_t* seconds) {
   return 0;
 }
 
+// The intro keeps the loop time of each presented frame, in milliseconds, in the window's user data.
+// A window that is being destroyed can still be found but reads as 0: that counts as gone.
+bool ReadFrameStamp(LONG_PTR& stamp) {
+  HWND window = FindWindowW(introClass, nullptr);
+  if (window == nullptr) {
+    return false;
+  }
+  SetLastError(ERROR_SUCCESS);
+  stamp = GetWindowLongPtrW(window, GWLP_USERDATA);
+  return stamp != 0 || GetLastError() == ERROR_SUCCESS;
+}
+
+int PrintFrame() {
+  LONG_PTR stamp = 0;
+  const bool found = ReadFrameStamp(stamp);
+  std::printf("found=%d\n", found ? 1 : 0);
+  if (!found) {
+    return 1;
+  }
+  std::printf("frame_ms=%lld\n", static_cast<long long>(stamp));
+  return 0;
+}
+
+// Polls every millisecond so that no frame goes unseen, and the last one seen is the last one
+// before the window closed, or the one that closed it.
+int WatchFrames(const wchar_t* seconds) {
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(1000.0 * std::wcstod(seconds, nullptr));
+  LONG_PTR shown = -1;
+  int pointer = -1;
+  for (;;) {
+    LONG_PTR stamp = -1;
+    const bool found = ReadFrameStamp(stamp);
+    if (!found && shown >= 0) {
+      std::printf("gone=1\n");
+      return 0;
+    }
+    CURSORINFO cursor{};
+    cursor.cbSize = sizeof cursor;
+    GetCursorInfo(&cursor);
+    const int showing = (cursor.flags & CURSOR_SHOWING) != 0 ? 1 : 0;
+    if (showing != pointer) {
+      pointer = showing;
+      std::printf("pointer=%d\n", showing);
+      std::fflush(stdout);
+    }
+    if (stamp != shown) {
+      shown = stamp;
+      std::printf("frame_ms=%lld\n", static_cast<long long>(stamp));
+      std::fflush(stdout);
+    }
+    if (GetTickCount64() > deadline) {
+      std::printf("gone=0\n");
+      return 1;
+    }
+    Sleep(1);
+  }
+}
+
+// Loaded as an image without running it or resolving its imports, so the export table is mapped.
+int PrintExports(const wchar_t* path) {
+  HMODULE module = LoadLibraryExW(path, nullptr, DONT_RESOLVE_DLL_REFERENCES);
+  std::printf("found=%d\n", module != nullptr ? 1 : 0);
+  if (module == nullptr) {
+    return 1;
+  }
+  for (const char* name : {"NvOptimusEnablement", "AmdPowerXpressRequestHighPerformance"}) {
+    const auto* value = reinterpret_cast<const DWORD*>(GetProcAddress(module, name));
+    if (value != nullptr) {
+      std::printf("%s=%lu\n", name, *value);
+    } else {
+      std::printf("%s=missing\n", name);
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -120,6 +202,17 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wcscmp(argv[1], L"wait-fullscreen") == 0) {
     return WaitForFullScreen(argv[2]);
   }
-  std::fprintf(stderr, "usage: htn_window_probe window | box CAPTION | close | wait-fullscreen SECONDS\n");
+  if (argc == 2 && std::wcscmp(argv[1], L"frame") == 0) {
+    return PrintFrame();
+  }
+  if (argc == 3 && std::wcscmp(argv[1], L"watch") == 0) {
+    return WatchFrames(argv[2]);
+  }
+  if (argc == 3 && std::wcscmp(argv[1], L"exports") == 0) {
+    return PrintExports(argv[2]);
+  }
+  std::fprintf(stderr,
+               "usage: htn_window_probe window | box CAPTION | close | wait-fullscreen SECONDS | frame |"
+               " watch SECONDS | exports PATH\n");
   return 2;
 }
