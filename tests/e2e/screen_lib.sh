@@ -1,10 +1,13 @@
-# Screen helpers for the picture tests, sourced after lib.sh: a clock that brackets the intro's loop
-# time, and pixel statistics over screenshots (ImageMagick decodes, screen_stats.py counts).
+# Screen helpers for the picture tests, sourced after lib.sh: the loop time of the frame that a
+# screenshot shows, and pixel statistics over screenshots (ImageMagick decodes, screen_stats.py
+# counts).
 #
-# Loop time. The intro is started without sound, so its "Lyd" warning box comes up just before the
-# main loop; the loop clock starts when the box is dismissed. StartIntroClocked notes the moment
-# Return is sent (pressAt) and the moment the box is seen gone (goneAt), so at any later moment
-#   loop time <= now - pressAt    and    loop time >= now - goneAt.
+# Loop time. After every presented frame the intro keeps that frame's loop time, in milliseconds,
+# in its window (0 before the first). StartFrameLog starts a probe that writes each new one to
+# /out/frames.log as the frames come. Direct3D lets a program run up to three presents ahead of
+# the picture on the screen, so a screenshot begun while frame k was the last presented shows
+# frame k-3 or a later one, and at most the one last presented when it is done. Waits are for
+# frames, however slowly they come; only a generous limit applies.
 
 Now() { date +%s.%N; }
 
@@ -22,24 +25,73 @@ Less() {
   awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'
 }
 
-# WaitSince T SECONDS: sleeps until SECONDS have passed since T.
-WaitSince() {
-  while Less "$(Since "$1")" "$2"; do sleep 0.05; done
+# Seconds MS: milliseconds as seconds, for the reports.
+Seconds() { awk -v ms="$1" 'BEGIN { printf "%.2f\n", ms / 1000 }'; }
+
+frameLog=/out/frames.log
+screenLag=3
+
+StartFrameLog() {
+  wine "$PROBE_EXE" watch 900 >"$frameLog" 2>/dev/null &
 }
 
-StartIntroClocked() {
-  StartIntroSilenced
-  Require 'the "Lyd" box comes up' WaitForMessageBox Lyd 30
-  pressAt=$(Now)
-  Require "it is dismissed" DismissSoundWarning 5
-  goneAt=$(Now)
+# LoggedFrames: the loop times logged so far, oldest first.
+LoggedFrames() { tr -d '\r' <"$frameLog" | sed -n 's/^frame_ms=//p'; }
+
+# FrameNow: the loop time of the frame last presented, read at once; false without the window.
+FrameNow() { ReadProbe frame && echo "${probe[frame_ms]}"; }
+
+# FramesBack MS N: the loop time logged N frames before the first one at or after MS (0 when the
+# log does not reach back so far); false while the log has not come that far. A frame the log
+# missed only takes it further back.
+FramesBack() {
+  LoggedFrames | awk -v ms="$1" -v n="$2" '
+    { v[NR] = $1 } $1 >= ms { print (NR > n ? v[NR - n] : 0); found = 1; exit } END { exit !found }'
 }
 
-# WaitForLoopTime SECONDS: returns once the loop time is sure to be at least SECONDS.
-WaitForLoopTime() { WaitSince "$goneAt" "$1"; }
+declare -A shotFrom=() shotTo=()
 
-# LoopTimeAtMost: the largest loop time the present moment can have.
-LoopTimeAtMost() { Since "$pressAt"; }
+# Shot FILE [IMPORT OPTIONS...]: a screenshot, and in shotFrom[FILE] and shotTo[FILE] the loop times
+# between which the frame it shows lies. The log may lag behind the frames, which only takes
+# shotFrom further back; shotTo is read at once.
+Shot() {
+  local file=$1 before after
+  shift
+  before=$(LoggedFrames | tail -n 1)
+  import -window root "$@" "$file" && after=$(FrameNow) || return 1
+  shotTo[$file]=$after
+  shotFrom[$file]=$(FramesBack "${before:-0}" "$screenLag")
+}
+
+# Showable: the earliest loop time a screenshot begun from now on can show.
+Showable() { LoggedFrames | tail -n $((screenLag + 1)) | head -n 1; }
+
+# WaitForLoopTime MS: until every screenshot begun from then on shows a frame at or after MS.
+WaitForLoopTime() {
+  WaitFor 300 eval "(( \$(Showable) + 0 >= $1 ))"
+}
+
+# WaitForFrame MS: until a frame at or after MS has been presented.
+WaitForFrame() {
+  WaitFor 300 eval "(( \$(LoggedFrames | tail -n 1) + 0 >= $1 ))"
+}
+
+# EscapeFrame: the loop time of the first frame after Escape took effect, which is the loop time it
+# took effect at: the loop reads the frame's time right after handling the key. Once the show has
+# begun only Escape brings the pointer back, and the log notes when it does.
+EscapeFrame() {
+  tr -d '\r' <"$frameLog" | awk -F= '
+    $1 == "frame_ms" && $2 > 0 { begun = 1 }
+    begun && $0 == "pointer=1" { escaped = 1; next }
+    escaped && $1 == "frame_ms" { print $2; found = 1; exit }
+    END { exit !found }'
+}
+
+# ShownAfterEscape FILE: the span of time after Escape within which the frame the screenshot shows
+# lies, "from..to" in seconds.
+ShownAfterEscape() {
+  echo "$(Seconds $((shotFrom[$1] - escapeMs)))..$(Seconds $((shotTo[$1] - escapeMs)))"
+}
 
 # --- pixel statistics -----------------------------------------------------------------------------
 # Pixel classes, on 8-bit r, g, b:
@@ -72,6 +124,15 @@ CompareMasks() { python3 "$e2eDir/screen_stats.py" compare "$@"; }
 # ColumnRuns FILE CLASS MERGE X0 Y0 X1 Y1: the runs of columns that hold the class.
 ColumnRuns() { python3 "$e2eDir/screen_stats.py" runs "$@"; }
 
+# WhitePixels FILE [SKIP_X0 SKIP_Y0 SKIP_X1 SKIP_Y1]: how many pixels have every channel >= 240,
+# leaving out the region. ImageMagick alone: it is run over many shots.
+WhitePixels() {
+  local skip=()
+  (($# == 1)) || skip=(-fill black -draw "rectangle $2,$3 $(($4 - 1)),$(($5 - 1))")
+  convert "$1" "${skip[@]}" -channel RGB -separate -evaluate-sequence min -threshold 93.92% \
+    -format '%[fx:int(mean * w * h + 0.5)]\n' info:
+}
+
 # Within A B TOL: |A - B| <= TOL.
 Within() {
   [[ $1 =~ ^-?[0-9.]+$ && $2 =~ ^-?[0-9.]+$ ]] || return 1
@@ -83,36 +144,6 @@ Ratio() { awk -v a="$1" -v b="$2" 'BEGIN { print (b == 0 ? 0 : a / b) }'; }
 
 # AtLeast A B: A >= B.
 AtLeast() { [[ $1 =~ ^-?[0-9.]+$ ]] && ! Less "$1" "$2"; }
-
-# Presented FILE: the intro has shown a frame; before its first Present the full-screen window is
-# still its plain white.
-Presented() {
-  Less "$(convert "$1" -format '%[fx:mean]' info:)" 0.5
-}
-
-# EndCardShown FILE: the end card is on the screen. Its lower half is one flat brown (black while
-# it fades in); the intro's picture from 3 s on is never one flat colour with red >= green >= blue
-# there, its background being blue.
-EndCardShown() {
-  local width height format='' x y
-  read -r width height <<<"$(identify -format '%w %h' "$1")"
-  for x in $((width / 8)) $((width / 2)) $((width * 7 / 8)); do
-    for y in $((height * 5 / 8)) $((height * 7 / 8)); do
-      format+="%[fx:int(255*p{$x,$y}.r+0.5)],%[fx:int(255*p{$x,$y}.g+0.5)],%[fx:int(255*p{$x,$y}.b+0.5)] "
-    done
-  done
-  convert "$1" -format "$format" info: | awk '{
-    for (i = 1; i <= NF; i++) if ($i != $1) exit 1
-    split($1, c, ","); exit !(c[1] >= c[2] && c[2] >= c[3]) }'
-}
-
-# WaitForEndCard: after Escape, returns once the end card is seen and sets endSeenAt. The card
-# began before that moment, so at any later moment the time since Escape is at least
-# now - endSeenAt.
-WaitForEndCard() {
-  WaitFor 20 eval 'Screenshot endcard-seen >/dev/null && EndCardShown /out/endcard-seen.png' || return 1
-  endSeenAt=$(Now)
-}
 
 # The signature "dorv": its ink's bounding box in the bottom-left corner, which must start at
 # x = 8 and within a few rows below y = height - 24 (the text cell's top); nothing bright lies left

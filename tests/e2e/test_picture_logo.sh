@@ -9,29 +9,37 @@ source "$(dirname "$0")/screen_lib.sh"
 
 Require "a 960x540 screen" ScreenIs 960x540
 read -r width height <<<"$(ScreenSize)"
-StartIntroClocked
+StartIntroSilenced
+StartFrameLog
+Require "the sound warning is dismissed" DismissSoundWarning 30
 
-WaitForLoopTime 4.5
-Screenshot logo >/dev/null
+Require "the show reaches 4.5 s" WaitForLoopTime 4500
+Shot /out/logo.png
 
 Require "Escape reaches the intro" SendKey Escape
-Require "the end card comes up" WaitForEndCard
-for moment in 0.4 0.7 1.0; do
-  WaitSince "$endSeenAt" "$moment"
-  Screenshot "spinning$moment" >/dev/null
+Require "it takes effect" WaitFor 60 EscapeFrame
+escapeMs=$(EscapeFrame)
+# Turning letters, as fast as shots come: from 0.6 s after Escape, when the card has faded in, to
+# 2.8 s, when three letters have yet to stop.
+Require "the show reaches 0.6 s after Escape" WaitForLoopTime $((escapeMs + 600))
+spinning=()
+for shot in 1 2 3; do
+  file=/out/spinning$shot.png
+  Shot "$file" && ((shotTo[$file] <= escapeMs + 2800)) || break
+  spinning+=("$file")
 done
-# The last letter rests from 3.8 s after Escape; the margin covers a frame drawn a little earlier
-# than it is seen.
-WaitSince "$endSeenAt" 4.3
-Screenshot rest1 >/dev/null
-sleep 0.8
-Screenshot rest2 >/dev/null
+Require "a shot of the turning letters" test "${#spinning[@]}" -gt 0
+# The last letter rests from 3.8 s after Escape.
+Require "the show reaches 3.9 s after Escape" WaitForLoopTime $((escapeMs + 3900))
+Shot /out/rest1.png
+Require "the show moves on 0.8 s" WaitForLoopTime $((shotTo[/out/rest1.png] + 800))
+Shot /out/rest2.png
 Expect "the end card is still up" IntroRunning
 PostClose
 Expect "the intro closes" WaitForExit 10
 Expect "no crash" eval '! IntroCrashed'
 
-echo " the logo at 4.5 s"
+echo " the logo from 4.5 s (loop time $(Seconds "${shotFrom[/out/logo.png]}")..$(Seconds "${shotTo[/out/logo.png]}") s)"
 radius=$((height / 4))
 read -r colourShare colourPixels <<<"$(ShareOfClass /out/logo.png colour "$radius")"
 echo "  plasma-coloured pixels within $radius px of the centre: $colourShare of $colourPixels (background alone: none)"
@@ -41,15 +49,15 @@ echo " the end card's letters"
 topHalf="0 0 $width $((height / 2))"
 read -r restA restB restDiffer restUnion <<<"$(CompareMasks /out/rest1.png /out/rest2.png lit $topHalf)"
 restChange=$(Ratio "$restDiffer" "$restUnion")
-echo "  letter pixels at rest: $restA, then $restB; $restDiffer of $restUnion differ ($restChange)"
+echo "  letter pixels at rest ($(ShownAfterEscape /out/rest1.png), then $(ShownAfterEscape /out/rest2.png) s after Escape): $restA, then $restB; $restDiffer of $restUnion differ ($restChange)"
 Expect "the letters are on the card" test "$restA" -ge 2000
 Expect "they stand still from 3.8 s after Escape" Less "$restChange" 0.03
 
 largestSpinChange=0
-for moment in 0.4 0.7 1.0; do
-  read -r _ _ differ union <<<"$(CompareMasks "/out/spinning$moment.png" /out/rest1.png lit $topHalf)"
+for file in "${spinning[@]}"; do
+  read -r _ _ differ union <<<"$(CompareMasks "$file" /out/rest1.png lit $topHalf)"
   change=$(Ratio "$differ" "$union")
-  echo "  ${moment} s after the card came up, against rest: $differ of $union letter pixels differ ($change)"
+  echo "  $(ShownAfterEscape "$file") s after Escape, against rest: $differ of $union letter pixels differ ($change)"
   Less "$change" "$largestSpinChange" || largestSpinChange=$change
 done
 Expect "before that they were turning" AtLeast "$largestSpinChange" 0.2

@@ -1,59 +1,108 @@
 #!/bin/bash
 # screen: 960x540x24
-# What the renderer puts on the screen over the show: black until the fade-in begins at 2.5 s,
-# then a dark blue glow that is brightest in the middle; the white signature "dorv" 8 px from the
-# left with its top 24 px above the bottom, over every picture; after Escape the end card's dark
-# top and flat brown lower half, until the window closes itself with exit code 0.
+# What the renderer puts on the screen over the show: nothing white from launch to the first frame,
+# behind the "Lyd" box either; black until the fade-in begins at 2.5 s, then a dark blue glow that
+# is brightest in the middle; the white signature "dorv" 8 px from the left with its top 24 px
+# above the bottom, over every picture; after Escape the end card's dark top and flat brown lower
+# half, until the window closes itself 10 s after the first Escape, with exit code 0.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/screen_lib.sh"
 
 Require "a 960x540 screen" ScreenIs 960x540
 read -r width height <<<"$(ScreenSize)"
 signatureRegion=$(SignatureRegion "$width" "$height")
-StartIntroClocked
 
-# Frames shown while the loop time is surely below 2.5 s. Before its first Present the window is
-# plain white, so those shots are skipped.
-early=()
-for shot in $(seq 1 40); do
-  Screenshot "early$shot" >/dev/null
-  atMost=$(LoopTimeAtMost)
-  Less "$atMost" 2.4 || break
-  if Presented "/out/early$shot.png"; then
-    early+=("/out/early$shot.png")
-    lastEarly=$atMost
-    ((${#early[@]} < 8)) || break
+# Shots from launch, as fast as they come, until a frame has been presented; the "Lyd" box comes
+# up before the first one and is dismissed once two shots hold it. A shot is kept when no frame had
+# been presented by the time it was taken, with a region left out of it: the box's while it is up;
+# once it is gone, the signature's corner, as the first frame may be stamped 0 (a loop time under
+# 1 ms) and "dorv" is white.
+launchedAt=$(Now)
+StartIntroSilenced
+StartFrameLog
+unframed=() windowShots=0 boxShots=0 frame=0
+declare -A leftOut=()
+for shot in $(seq 1 300); do
+  file=/out/launch$shot.png
+  import -window root "$file"
+  leftOut[$file]=
+  if box=$(FindXWindowByName '^Lyd$'); then
+    eval "$(xdotool getwindowgeometry --shell "$box" 2>/dev/null)"
+    leftOut[$file]="$X $Y $((X + WIDTH)) $((Y + HEIGHT))"
+    boxShots=$((boxShots + 1))
+  elif [[ -n ${dismissedAt:-} ]]; then
+    leftOut[$file]=$signatureRegion
+  fi
+  if frame=$(FrameNow); then
+    ((frame == 0)) || break
+    windowShots=$((windowShots + 1))
+    windowAt=${windowAt:-$(Since "$launchedAt")}
+  fi
+  unframed+=("$file")
+  if ((boxShots == 2)) && [[ -z ${dismissedAt:-} ]]; then
+    Require 'the "Lyd" box is dismissed' DismissSoundWarning 5
+    dismissedAt=$(Now)
   fi
 done
-echo "  ${#early[@]} presented frames captured, the last before loop time ${lastEarly:-?} s"
-Require "frames from before 2.5 s of loop time are captured" test "${#early[@]}" -gt 0
+Require "a frame is presented" test "${frame:-0}" -gt 0
+echo "  window up within ${windowAt:-?} s of launch; first frame within $(Since "${dismissedAt:-$launchedAt}") s of the box's dismissal"
+
+# Shots until 2.4 s of loop time; "dorv" shows from its drawing until the next frame covers it.
+early=() framed=0
+for shot in $(seq 1 12); do
+  file=/out/early$shot.png
+  Shot "$file" && ((shotTo[$file] < 2400)) || break
+  early+=("$file")
+  ((shotFrom[$file] == 0)) || framed=$((framed + 1))
+done
+Require "frames from before 2.5 s of loop time are captured" test "$framed" -gt 0
 
 # The glow, from 4.0 s on; several moments, so that the tumbling logo leaves some background free
 # near the centre.
-WaitForLoopTime 4.5
 for shot in 1 2 3; do
-  Screenshot "glow$shot" >/dev/null
-  sleep 0.4
+  Require "the show reaches $(Seconds $((4100 + 400 * shot))) s" WaitForLoopTime $((4100 + 400 * shot))
+  Shot "/out/glow$shot.png"
 done
 
 Require "Escape reaches the intro" SendKey Escape
-escapeAt=$(Now)
-Require "the end card comes up" WaitForEndCard
-# It has faded in fully 0.6 s after Escape.
-WaitSince "$endSeenAt" 0.9
-Screenshot end1 >/dev/null
-Screenshot end2 >/dev/null
+Require "it takes effect" WaitFor 60 EscapeFrame
+escapeMs=$(EscapeFrame)
+# The card has faded in fully 0.6 s after Escape.
+Require "the show reaches 0.9 s after Escape" WaitForLoopTime $((escapeMs + 900))
+Shot /out/end1.png
+Shot /out/end2.png
+echo "  end card shots from $(ShownAfterEscape /out/end1.png) and $(ShownAfterEscape /out/end2.png) s after Escape"
+# A second Escape changes nothing: the close still counts from the first.
+WaitForFrame $((escapeMs + 2000)) && SendKey Escape
 
-Expect "the window closes by itself after Escape" WaitForExit 20
-echo "  closed $(Since "$escapeAt") s after Escape was sent"
+Expect "the window closes by itself after Escape" WaitForExit 60
 ExpectEqual "exit code 0" 0 "$INTRO_STATUS"
 Expect "no crash" eval '! IntroCrashed'
+# Measured: the loop time of the last frame logged before the window went, less that of the first
+# frame after Escape. The intro closes on the first frame 10 s or more after Escape, so the last one
+# logged is that frame or the one before it.
+Require "the frame log saw the window go" WaitFor 10 grep -q '^gone=1' "$frameLog"
+read -r beforeLast last <<<"$(LoggedFrames | tail -n 2 | tr '\n' ' ')"
+echo "  last frame $(Seconds $((last - escapeMs))) s after Escape, $((last - beforeLast)) ms after the one before it"
+Expect "it closes 10 s after the first Escape (within 0.5 s)" Within $((last - escapeMs)) 10000 500
+
+echo " from launch to the first frame"
+whiteShots=0
+for file in "${unframed[@]}"; do
+  white=$(WhitePixels "$file" ${leftOut[$file]})
+  ((white == 0)) || echo "  $(basename "$file"): $white white pixels, leaving out ${leftOut[$file]:-nothing}"
+  ((white == 0)) || whiteShots=$((whiteShots + 1))
+done
+echo "  ${#unframed[@]} shots, $windowShots with the window up, $boxShots with the box up"
+Expect "the window is shot before its first frame" test "$windowShots" -ge 2
+Expect "and with the box up" test "$boxShots" -ge 2
+Expect "nothing white on the screen until the first frame, behind the box either" test "$whiteShots" -eq 0
 
 echo " before 2.5 s"
 signed=
 for file in "${early[@]}"; do
   brightest=$(Brightest "$file" $signatureRegion)
-  echo "  $(basename "$file"): brightest channel outside the signature corner $brightest"
+  echo "  $(basename "$file") (loop time $(Seconds "${shotFrom[$file]}")..$(Seconds "${shotTo[$file]}") s): brightest channel outside the signature corner $brightest"
   Expect "black before 2.5 s ($(basename "$file"))" test "$brightest" -le 2
   read -r inkCount _ <<<"$(ClassBox "$file" ink $signatureRegion)"
   [[ -n $signed || $inkCount -lt 20 ]] || signed=$file

@@ -18,24 +18,24 @@ read -r width height <<<"$(ScreenSize)"
 band="0 $((height / 2 - 190)) $width $((height / 2 + 190))"
 aboveBand="0 0 $width $((height / 2 - 190))"
 belowBand="0 $((height / 2 + 190)) $width $((height - 60))"
-StartIntroClocked
+StartIntroSilenced
+StartFrameLog
+Require "the sound warning is dismissed" DismissSoundWarning 30
 
-WaitForLoopTime 6.0
-Screenshot at6 >/dev/null
-WaitForLoopTime 9.0
-Screenshot at9 >/dev/null
+Require "the show reaches 6 s" WaitForLoopTime 6000
+Shot /out/at6.png
+Require "the show reaches 9 s" WaitForLoopTime 9000
+Shot /out/at9.png
 
-# Shots of the band through the expected pause, as fast as they come (uncompressed, cropped), each
-# with the loop time it was taken in.
-WaitForLoopTime 25.0
+# Shots of the band through the expected pause, as fast as they come (uncompressed, cropped),
+# until one surely shows a frame after it.
+Require "the show reaches 25 s" WaitForFrame 25000
 pauseShots=()
-declare -A shotTimes=()
 for shot in $(seq 1 30); do
-  from=$(Since "$goneAt")
-  import -window root -crop "${width}x380+0+$((height / 2 - 190))" +repage "/out/pause$shot.ppm"
-  pauseShots+=("/out/pause$shot.ppm")
-  shotTimes[/out/pause$shot.ppm]="$from..$(LoopTimeAtMost)"
-  Less "${shotTimes[/out/pause$shot.ppm]#*..}" 27.6 || break
+  file=/out/pause$shot.ppm
+  Shot "$file" -crop "${width}x380+0+$((height / 2 - 190))" +repage || break
+  pauseShots+=("$file")
+  ((shotFrom[$file] < 27600)) || break
 done
 PostClose
 Expect "the intro closes" WaitForExit 10
@@ -44,18 +44,23 @@ Expect "no crash" eval '! IntroCrashed'
 echo " entering and moving"
 declare -A leftEnd=()
 for at in 6 9; do
-  read -r count minX minY maxX maxY <<<"$(ClassBox "/out/at$at.png" text $band)"
-  read -r above _ <<<"$(ClassBox "/out/at$at.png" text $aboveBand)"
-  read -r below _ <<<"$(ClassBox "/out/at$at.png" text $belowBand)"
-  echo "  at $at s: $count text pixels in the band, x $minX..$maxX, y $minY..$maxY; $above above it, $below below"
-  Expect "at $at s the band holds text" test "$count" -ge 300
-  Expect "at $at s no text outside the band" test $((above + below)) -le 20
+  file=/out/at$at.png
+  read -r count minX minY maxX maxY <<<"$(ClassBox "$file" text $band)"
+  read -r above _ <<<"$(ClassBox "$file" text $aboveBand)"
+  read -r below _ <<<"$(ClassBox "$file" text $belowBand)"
+  echo "  from $at s (loop time $(Seconds "${shotFrom[$file]}")..$(Seconds "${shotTo[$file]}") s): $count text pixels in the band, x $minX..$maxX, y $minY..$maxY; $above above it, $below below"
+  Expect "from $at s the band holds text" test "$count" -ge 300
+  Expect "from $at s no text outside the band" test $((above + below)) -le 20
   leftEnd[$at]=$minX
 done
-Expect "at 6 s the text has only entered on the right" AtLeast "${leftEnd[6]}" $((width * 3 / 4))
+# Shown twice as wide, the text moves 240 screen pixels a second from the right edge at 5 s: by
+# loop time t its left end can be no further left than width - 240 (t - 5).
+Expect "the text has entered from the right" AtLeast "${leftEnd[6]}" $((width - 240 * (shotTo[/out/at6.png] - 5000) / 1000))
 moved=$((leftEnd[6] - leftEnd[9]))
-echo "  the text's left end moved $moved px from 6 s to 9 s (720 at 120 px/s)"
-Expect "by 9 s it has moved left" test "$moved" -ge 360
+least=$((240 * (shotFrom[/out/at9.png] - shotTo[/out/at6.png]) / 1000))
+most=$((240 * (shotTo[/out/at9.png] - shotFrom[/out/at6.png]) / 1000))
+echo "  the text's left end moved $moved px between the shots ($least..$most at 240 px/s over their loop times)"
+Expect "it moves left at 120 offscreen pixels a second" eval "((moved >= least - 8 && moved <= most + 8))"
 
 # BandRuns FILE: the runs of columns holding text in a band shot, closing gaps narrower than a
 # word space.
@@ -67,7 +72,7 @@ paused=
 previous=
 for file in "${pauseShots[@]}"; do
   runs=$(BandRuns "$file")
-  echo "  $(basename "$file") (loop time ${shotTimes[$file]} s): $runs"
+  echo "  $(basename "$file") (loop time $(Seconds "${shotFrom[$file]}")..$(Seconds "${shotTo[$file]}") s): $runs"
   if [[ -z $paused && -n $previous && $runs == "$previousRuns" ]]; then
     read -r _ _ differ union <<<"$(CompareMasks "$previous" "$file" text $croppedBand)"
     # The same columns but a moved wave: a pause, not merely the same frame seen twice.
