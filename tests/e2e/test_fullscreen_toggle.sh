@@ -1,6 +1,8 @@
 #!/bin/bash
 # The intro starts in borderless full screen over the whole virtual screen; F11 returns to the
-# maximised framed window and F11 again restores full screen.
+# maximised framed window and F11 again restores full screen. Alt+Enter does nothing (DXGI's own
+# exclusive full screen would add a system menu and always-on-top, which F11 would then leave on
+# a framed window), and Escape still ends the show.
 source "$(dirname "$0")/lib.sh"
 
 # True when the probe shows a borderless window exactly over the virtual screen.
@@ -13,6 +15,18 @@ CoversVirtualScreen() {
 
 FullScreenNow() { ProbeWindow && CoversVirtualScreen; }
 FramedNow() { ProbeWindow && [[ ${probe[caption]} == 1 ]]; }
+
+# FramesLater N: waits until N more frames have been presented; the loop handles the messages
+# waiting for it before each frame.
+FramesLater() {
+  local stamp next count=0
+  ReadProbe frame || return 1
+  stamp=${probe[frame_ms]}
+  while ((count < $1)); do
+    WaitFor 60 eval 'ReadProbe frame && ((probe[frame_ms] != stamp))' || return 1
+    stamp=${probe[frame_ms]} count=$((count + 1))
+  done
+}
 
 StartIntroSilenced
 Require "the sound warning is dismissed" DismissSoundWarning 30
@@ -42,7 +56,20 @@ SendKey F11
 Expect "a third F11 frames it again" WaitFor 5 FramedNow
 ExpectEqual "at the same rectangle as before" "$framedRect" "${probe[window]}"
 
+SendKey F11
+Expect "and F11 restores full screen again" WaitFor 5 FullScreenNow
+SendKey alt+Return
+Require "the show goes on" FramesLater 2
+ProbeWindow
+Expect "Alt+Enter leaves the borderless full screen as it was" CoversVirtualScreen
+Expect "with no system menu and not always on top" eval '(((probe[style] & 0x80000) == 0 && (probe[exstyle] & 0x8) == 0))'
+SendKey F11
+Expect "F11 then frames it" WaitFor 5 FramedNow
+ExpectEqual "at the same rectangle" "$framedRect" "${probe[window]}"
+Expect "not always on top" eval '(((probe[exstyle] & 0x8) == 0))'
+
 Expect "no crash" eval '! IntroCrashed'
-PostClose
-Expect "it still closes" WaitForExit 10
+SendKey Escape
+Expect "Escape still ends the show" WaitForExit 30
+ExpectEqual "exit code 0" 0 "$INTRO_STATUS"
 Finish
