@@ -136,9 +136,9 @@ ReadProbe() {
 }
 
 # ProbeWindow: what Win32 reports about the "HTN_D3D11_IntroWnd" window: probe[window] and
-# probe[client] ("left top right bottom"), probe[style], probe[popup], probe[caption],
-# probe[thickframe], probe[visible], probe[zoomed], probe[screen] ("w h") and probe[virtual]
-# ("x y w h").
+# probe[client] ("left top right bottom"), probe[style], probe[exstyle], probe[popup],
+# probe[caption], probe[thickframe], probe[visible], probe[zoomed], probe[screen] ("w h"),
+# probe[virtual] ("x y w h") and probe[pointer] (1 when the pointer shows over the focused window).
 ProbeWindow() {
   ReadProbe window
 }
@@ -147,8 +147,8 @@ WaitForIntroWindow() {
   WaitFor "${1:-20}" ProbeWindow
 }
 
-# ProbeBox CAPTION: the message box with that caption: probe[text] and probe[owner] (its owner's
-# window class).
+# ProbeBox CAPTION: the message box with that caption: probe[text], probe[owner] (its owner's
+# window class) and probe[pointer].
 ProbeBox() {
   ReadProbe box "$1"
 }

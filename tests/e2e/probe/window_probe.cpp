@@ -1,7 +1,8 @@
 // The end-to-end tests' view of the intro from inside Wine: X11 knows neither Win32 class names nor
 // window styles, so this console program looks them up and prints "key=value" lines for the shell.
-//   htn_window_probe window        the intro window: rectangles, styles, screen sizes
-//   htn_window_probe box CAPTION   a message box with that caption: its text and its owner's class
+//   htn_window_probe window        the intro window: rectangles, styles, screen sizes, the pointer
+//   htn_window_probe box CAPTION   a message box with that caption: its text, its owner's class and
+//                                  whether the pointer shows
 //   htn_window_probe close         post WM_CLOSE to the intro window
 //   htn_window_probe wait-fullscreen SECONDS
 //                                  wait until the intro window is a popup over the whole screen
@@ -20,6 +21,14 @@
 namespace {
 
 const wchar_t introClass[] = L"HTN_D3D11_IntroWnd";
+
+// Whether the pointer shows, for the thread whose window has the focus.
+int PointerShows() {
+  CURSORINFO cursor{};
+  cursor.cbSize = sizeof cursor;
+  GetCursorInfo(&cursor);
+  return (cursor.flags & CURSOR_SHOWING) != 0 ? 1 : 0;
+}
 
 void PrintRect(const char* name, const RECT& rect) {
   std::printf("%s=%ld %ld %ld %ld\n", name, rect.left, rect.top, rect.right, rect.bottom);
@@ -49,6 +58,7 @@ int PrintWindow() {
   std::printf("thickframe=%d\n", (style & WS_THICKFRAME) != 0 ? 1 : 0);
   std::printf("visible=%d\n", IsWindowVisible(window) ? 1 : 0);
   std::printf("zoomed=%d\n", IsZoomed(window) ? 1 : 0);
+  std::printf("pointer=%d\n", PointerShows());
   return 0;
 }
 
@@ -71,6 +81,7 @@ int PrintBox(const wchar_t* caption) {
   }
   WideCharToMultiByte(CP_UTF8, 0, ownerClass, -1, utf8, sizeof utf8, nullptr, nullptr);
   std::printf("owner=%s\n", utf8);
+  std::printf("pointer=%d\n", PointerShows());
   return 0;
 }
 
@@ -147,10 +158,7 @@ int WatchFrames(const wchar_t* seconds) {
       std::printf("gone=1\n");
       return 0;
     }
-    CURSORINFO cursor{};
-    cursor.cbSize = sizeof cursor;
-    GetCursorInfo(&cursor);
-    const int showing = (cursor.flags & CURSOR_SHOWING) != 0 ? 1 : 0;
+    const int showing = PointerShows();
     if (showing != pointer) {
       pointer = showing;
       std::printf("pointer=%d\n", showing);
