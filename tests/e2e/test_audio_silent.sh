@@ -31,7 +31,7 @@ SilentShow() {
   Expect "no second box follows" eval '! WaitFor 3 FindXWindowByName "^(Lyd|Error)$"'
   Expect "the show runs on to 4 s" WaitFor 120 eval 'ReadProbe frame && ((probe[frame_ms] >= 4000))'
   PostClose
-  Expect "it closes" WaitForExit 10
+  Expect "it closes" WaitForExit 30
   ExpectEqual "exit code 0" 0 "$INTRO_STATUS"
   Expect "no crash" eval '! IntroCrashed'
   StopRecording

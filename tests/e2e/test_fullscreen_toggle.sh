@@ -41,7 +41,7 @@ ExpectEqual "X sees it over the whole display" "0 0 $screenWidth $screenHeight" 
 Screenshot fullscreen >/dev/null
 
 SendKey F11
-Expect "F11 gives a framed window" WaitFor 5 FramedNow
+Expect "F11 gives a framed window" WaitFor 30 FramedNow
 ExpectEqual "with caption and sizing frame, no popup style" "1 1 0" "${probe[caption]} ${probe[thickframe]} ${probe[popup]}"
 Expect "maximised" test "${probe[zoomed]}" == 1
 read -r clientWidth clientHeight <<<"$(RectSize "${probe[client]}")"
@@ -50,21 +50,21 @@ framedRect=${probe[window]}
 Screenshot framed >/dev/null
 
 SendKey F11
-Expect "F11 again restores full screen" WaitFor 5 FullScreenNow
+Expect "F11 again restores full screen" WaitFor 30 FullScreenNow
 
 SendKey F11
-Expect "a third F11 frames it again" WaitFor 5 FramedNow
+Expect "a third F11 frames it again" WaitFor 30 FramedNow
 ExpectEqual "at the same rectangle as before" "$framedRect" "${probe[window]}"
 
 SendKey F11
-Expect "and F11 restores full screen again" WaitFor 5 FullScreenNow
+Expect "and F11 restores full screen again" WaitFor 30 FullScreenNow
 SendKey alt+Return
 Require "the show goes on" FramesLater 2
 ProbeWindow
 Expect "Alt+Enter leaves the borderless full screen as it was" CoversVirtualScreen
 Expect "with no system menu and not always on top" eval '(((probe[style] & 0x80000) == 0 && (probe[exstyle] & 0x8) == 0))'
 SendKey F11
-Expect "F11 then frames it" WaitFor 5 FramedNow
+Expect "F11 then frames it" WaitFor 30 FramedNow
 ExpectEqual "at the same rectangle" "$framedRect" "${probe[window]}"
 Expect "not always on top" eval '(((probe[exstyle] & 0x8) == 0))'
 

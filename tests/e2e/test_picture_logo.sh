@@ -36,7 +36,7 @@ Require "the show moves on 0.8 s" WaitForLoopTime $((shotTo[/out/rest1.png] + 80
 Shot /out/rest2.png
 Expect "the end card is still up" IntroRunning
 PostClose
-Expect "the intro closes" WaitForExit 10
+Expect "the intro closes" WaitForExit 30
 Expect "no crash" eval '! IntroCrashed'
 
 echo " the logo from 4.5 s (loop time $(Seconds "${shotFrom[/out/logo.png]}")..$(Seconds "${shotTo[/out/logo.png]}") s)"

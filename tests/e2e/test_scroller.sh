@@ -38,7 +38,7 @@ for shot in $(seq 1 30); do
   ((shotFrom[$file] < 27600)) || break
 done
 PostClose
-Expect "the intro closes" WaitForExit 10
+Expect "the intro closes" WaitForExit 30
 Expect "no crash" eval '! IntroCrashed'
 
 echo " entering and moving"

@@ -18,5 +18,5 @@ Expect "no other box follows" eval '! WaitFor 2 FindXWindowByName "^(Lyd|Error)$
 Expect "no crash" eval '! IntroCrashed'
 
 PostClose
-Expect "it still closes" WaitForExit 10
+Expect "it still closes" WaitForExit 30
 Finish
