@@ -90,15 +90,15 @@ trap Cleanup EXIT
 # KILL ends the whole namespace), then leave without a file.
 Interrupt() {
   interrupted=1
-  [[ -z $encodePid ]] || kill -TERM "$encodePid" 2>/dev/null || true
-  if [[ -n $winePid ]]; then
-    local status
-    for status in /proc/[0-9]*/status; do
-      if [[ $(awk '/^PPid:/ { print $2 }' "$status" 2>/dev/null) == "$winePid" ]]; then
-        kill -TERM "$(basename "$(dirname "$status")")" 2>/dev/null || true
-      fi
-    done
-  fi
+  # Still preparing: nothing to stop.
+  [[ -n $winePid ]] || exit 130
+  kill -TERM "$encodePid" 2>/dev/null || true
+  local status
+  for status in /proc/[0-9]*/status; do
+    if [[ $(awk '/^PPid:/ { print $2 }' "$status" 2>/dev/null) == "$winePid" ]]; then
+      kill -TERM "$(basename "$(dirname "$status")")" 2>/dev/null || true
+    fi
+  done
 }
 trap Interrupt INT TERM
 
