@@ -119,7 +119,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "htn_capture: %s\n%s", error.c_str(), kCaptureUsage);
         return 2;
     }
-    setvbuf(stderr, nullptr, _IOLBF, 1024);
     SetFailureObserver(PrintFailure);
 
     intro = IntroState();
