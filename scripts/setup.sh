@@ -8,7 +8,7 @@ HtnNeedRoot
 hostPackages=(
   cmake g++ googletest libgtest-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-  debootstrap ca-certificates util-linux clang libclang-rt-14-dev lame
+  debootstrap ca-certificates util-linux clang libclang-rt-14-dev lame ffmpeg
 )
 
 missing=()

@@ -176,6 +176,18 @@ if ((introBuilt)); then
       echo "   $name FAILED (exit $status; log: out/test-results/e2e/$name.log)"
     fi
   done
+  # The capture test runs on the host, where ffmpeg is, and starts its own Wine runs.
+  echo " capture"
+  status=0
+  timeout -k 5 900 "$HTN_REPO/tests/capture/capture_test.sh" "$results/e2e/capture" \
+    >"$results/e2e/capture.log" 2>&1 || status=$?
+  grep -E '^ ' "$results/e2e/capture.log"
+  if ((status == 0)); then
+    passed[e2e]=$((passed[e2e] + 1))
+  else
+    failed[e2e]=$((failed[e2e] + 1))
+    echo "   capture FAILED (exit $status; log: out/test-results/e2e/capture.log)"
+  fi
 else
   problem[e2e]="intro build failed"
 fi
