@@ -158,15 +158,16 @@ int WatchFrames(const wchar_t* seconds) {
       std::printf("gone=1\n");
       return 0;
     }
+    if (stamp != shown) {
+      shown = stamp;
+      std::printf("frame_ms=%lld\n", static_cast<long long>(stamp));
+      std::fflush(stdout);
+    }
+    // Read after the frame, so a frame logged after a change of the pointer was read after it.
     const int showing = PointerShows();
     if (showing != pointer) {
       pointer = showing;
       std::printf("pointer=%d\n", showing);
-      std::fflush(stdout);
-    }
-    if (stamp != shown) {
-      shown = stamp;
-      std::printf("frame_ms=%lld\n", static_cast<long long>(stamp));
       std::fflush(stdout);
     }
     if (GetTickCount64() > deadline) {
