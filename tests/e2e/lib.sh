@@ -249,6 +249,8 @@ StartRecording() {
   parec -d nullsink.monitor --latency-msec=200 --format=s16le --rate=48000 --channels=2 \
     --file-format=wav "/out/$1.wav" &
   recorderPid=$!
+  # On a busy machine parec can take seconds to begin; the sound of interest must not come first.
+  WaitFor 30 eval "(( \$(stat -c %s /out/$1.wav 2>/dev/null || echo 0) > 4096 ))"
 }
 
 StopRecording() {
