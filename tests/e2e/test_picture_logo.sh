@@ -19,16 +19,16 @@ Shot /out/logo.png
 Require "Escape reaches the intro" SendKey Escape
 Require "it takes effect" WaitFor 60 EscapeFrame
 escapeMs=$(EscapeFrame)
-# Turning letters, as fast as shots come: from 0.6 s after Escape, when the card has faded in, to
-# 2.8 s, when three letters have yet to stop.
+# Turning letters, as fast as shots come, from 0.6 s after Escape, when the card has faded in,
+# until a shot can no longer show one turning.
 Require "the show reaches 0.6 s after Escape" WaitForLoopTime $((escapeMs + 600))
 spinning=()
-for shot in 1 2 3; do
+for shot in $(seq 1 8); do
   file=/out/spinning$shot.png
-  Shot "$file" && ((shotTo[$file] <= escapeMs + 2800)) || break
+  Shot "$file" && ((shotFrom[$file] < escapeMs + 3800)) || break
   spinning+=("$file")
 done
-Require "a shot of the turning letters" test "${#spinning[@]}" -gt 0
+Require "shots while the letters may turn" test "${#spinning[@]}" -gt 0
 # The last letter rests from 3.8 s after Escape; the margin covers a frame.
 Require "the show reaches 4.2 s after Escape" WaitForLoopTime $((escapeMs + 4200))
 Shot /out/rest1.png
