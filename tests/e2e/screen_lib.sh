@@ -55,11 +55,16 @@ declare -A shotFrom=() shotTo=()
 # between which the frame it shows lies. The log may lag behind the frames, which only takes
 # shotFrom further back; shotTo is read at once.
 Shot() {
-  local file=$1 before after
+  QuickShot "$@" && shotTo[$1]=$(FrameNow)
+}
+
+# QuickShot FILE [IMPORT OPTIONS...]: Shot without shotTo, for shots that must follow each other
+# faster than the probe starts.
+QuickShot() {
+  local file=$1 before
   shift
   before=$(LoggedFrames | tail -n 1)
-  import -window root "$@" "$file" && after=$(FrameNow) || return 1
-  shotTo[$file]=$after
+  import -window root "$@" "$file" || return 1
   shotFrom[$file]=$(FramesBack "${before:-0}" "$screenLag")
 }
 
