@@ -1,6 +1,6 @@
 #!/bin/bash
-# The music plays from start-up; after Escape it falls to silence within about a second and stays
-# silent until the window closes ten seconds later.
+# The music plays from start-up; after Escape it falls to silence within about a second, as a ramp
+# rather than in a few steps, and stays silent until the window closes ten seconds later.
 source "$(dirname "$0")/lib.sh"
 
 Now() { date +%s.%N; }
@@ -46,6 +46,111 @@ print("%.2f" % (frame / rate - float(sys.argv[2])))
 PY
 }
 
+# FadeGains TRACK_WAV FADE_WAV ESCAPE: the gain heard in each 100 ms window of the second after the
+# fade begins: the fade recording's level over the track recording's level at the same place in
+# the track. A stream that falls behind leaves a gap of silence in the sink and then carries on,
+# so the gaps are cut out of both recordings first; then they are lined up by cross-correlation
+# before Escape, of their 10 ms levels over every shift and then of their samples near the best
+# one. The fade begins with the first window, on a 10 ms grid from 0.3 s before ESCAPE, whose gain
+# is below 0.95. Prints the seconds from ESCAPE to that window and the ten gains, or "unaligned"
+# and the best correlation when the recordings do not match.
+FadeGains() {
+  python3 - "$@" <<'PY'
+import array, math, sys, wave
+
+def mono(path):
+    w = wave.open(path)
+    rate, channels = w.getframerate(), w.getnchannels()
+    samples = array.array('h', w.readframes(w.getnframes()))
+    return [sum(samples[i:i + channels]) / channels for i in range(0, len(samples), channels)], rate
+
+def without_gaps(signal, shortest):
+    # The signal without its runs of at least `shortest` exact zeros between its first and last
+    # sound, and the count of samples taken out before each cut.
+    sounding = [i for i, s in enumerate(signal) if s]
+    first, last = (sounding[0], sounding[-1]) if sounding else (0, 0)
+    kept, cuts, i = [], [], 0
+    while i < len(signal):
+        j = i
+        while j < last and signal[j] == 0:
+            j += 1
+        if i > first and j - i >= shortest:
+            cuts.append((i, j - i))
+        else:
+            kept.extend(signal[i:max(j, i + 1)])
+        i = max(j, i + 1)
+    return kept, cuts
+
+track, rate = mono(sys.argv[1])
+fade, fadeRate = mono(sys.argv[2])
+assert rate == fadeRate
+track, _ = without_gaps(track, rate // 1000)
+fade, cuts = without_gaps(fade, rate // 1000)
+escape = int(float(sys.argv[3]) * rate)
+escape -= sum(length for at, length in cuts if at < escape)
+
+def correlation(a, b):
+    meanA, meanB = sum(a) / len(a), sum(b) / len(b)
+    a = [x - meanA for x in a]
+    b = [x - meanB for x in b]
+    energy = math.sqrt(sum(x * x for x in a) * sum(x * x for x in b))
+    return sum(x * y for x, y in zip(a, b)) / energy if energy > 0 else 0.0
+
+def rms(signal, start, length):
+    chunk = signal[max(start, 0):start + length]
+    return math.sqrt(sum(x * x for x in chunk) / len(chunk)) if chunk else 0.0
+
+def levels(signal, start, count, step):
+    return [rms(signal, start + i * step, step) for i in range(count)]
+
+def decimated(signal, start, count, factor=8):
+    return [sum(signal[start + i * factor:start + (i + 1) * factor]) for i in range(count)]
+
+def best_shift(start, length, around, reach, factor=8):
+    # The shift of the track recording, within reach samples of around, whose samples from
+    # start + shift on best match the fade recording's from start on (at a rate divided by factor).
+    count, steps = length // factor, reach // factor
+    a = decimated(fade, start, count, factor)
+    b = decimated(track, start + around - steps * factor, count + 2 * steps, factor)
+    scores = [correlation(a, b[lag:lag + count]) for lag in range(2 * steps + 1)]
+    lag = max(range(len(scores)), key=scores.__getitem__)
+    return around + (lag - steps) * factor, scores[lag]
+
+step = rate // 100
+start = escape - int(3.3 * rate)
+count = int(2.5 * rate) // step
+piece = levels(fade, start, count, step)
+trackLevels = levels(track, 0, len(track) // step, step)
+scores = [correlation(piece, trackLevels[i:i + count]) for i in range(len(trackLevels) - count)]
+if start < 0 or not scores:
+    print("unaligned 0")
+    sys.exit(0)
+best = max(range(len(scores)), key=scores.__getitem__)
+shift, score = best_shift(escape - int(1.3 * rate), rate // 2, best * step - start, 2 * step)
+if score < 0.9:
+    print("unaligned %.2f" % score)
+    sys.exit(0)
+
+window = rate // 10
+def gain(at):
+    local, _ = best_shift(at, window, shift, rate // 500)
+    reference = rms(track, at + local, window)
+    return rms(fade, at, window) / reference if reference > 0 else 0.0
+
+at = escape - int(0.3 * rate)
+while at < escape + 2 * rate and gain(at) >= 0.95:
+    at += rate // 100
+gains = [gain(at + i * window) for i in range(10)]
+print("%.2f %s" % ((at - escape) / rate, " ".join("%.3f" % g for g in gains)))
+PY
+}
+
+# FallingValues GAINS...: how many distinct values the gains fall through, each window counting
+# as a new one when it lies at least 0.02 below the window before it.
+FallingValues() {
+  awk 'BEGIN { n = 1; for (i = 2; i < ARGC; i++) if (ARGV[i] <= ARGV[i - 1] - 0.02) n++; print n }' "$@"
+}
+
 # Below A B: A < B, both numbers (a missing level never passes).
 Below() {
   [[ $1 =~ ^-?[0-9.]+$ && $2 =~ ^-?[0-9.]+$ ]] || return 1
@@ -57,12 +162,30 @@ PositionOf() {
   awk -v t="$1" -v stop="$stopAt" -v total="$recordLength" 'BEGIN { printf "%.3f\n", total - (stop - t) }'
 }
 
-StartRecording fade
+RecordingLength() {
+  python3 -c 'import sys, wave; w = wave.open(sys.argv[1]); print(w.getnframes() / w.getframerate())' "$1"
+}
+
+# The music starts right after the window goes full screen (the renderer is ready by then).
+FullScreenNow() { ProbeWindow && [[ ${probe[popup]} == 1 ]]; }
+
+# First the track as it plays unfaded, the measure of the fade's gain: a run closed without Escape.
+StartRecording track
 StartIntro
 Require "the intro window appears" WaitForIntroWindow 30
-windowAt=$(Now)
+Require "it goes full screen" WaitFor 60 FullScreenNow
+sleep 12
+PostClose
+Require "the unfaded run closes" WaitForExit 20
+StopRecording
+
+StartRecording fade
+StartIntro
+Require "the intro window appears again" WaitForIntroWindow 30
 Expect 'no "Lyd" box' eval '! WaitForMessageBox Lyd 3'
-sleep 5
+Require "it goes full screen again" WaitFor 60 FullScreenNow
+fullScreenAt=$(Now)
+sleep 4.5
 escapeAt=$(Now)
 Require "Escape reaches the intro" SendKey Escape
 Require "the intro closes after the end card" WaitForExit 20
@@ -71,12 +194,12 @@ ExpectEqual "exit code 0" 0 "$INTRO_STATUS"
 Expect "no crash" eval '! IntroCrashed'
 stopAt=$(awk -v t="$(Now)" 'BEGIN { printf "%.3f\n", t + 1 }')
 StopRecording
-recordLength=$(python3 -c 'import sys, wave; w = wave.open(sys.argv[1]); print(w.getnframes() / w.getframerate())' /out/fade.wav)
+recordLength=$(RecordingLength /out/fade.wav)
 
-window=$(PositionOf "$windowAt")
+fullScreen=$(PositionOf "$fullScreenAt")
 escape=$(PositionOf "$escapeAt")
 closed=$(PositionOf "$exitAt")
-read -r playingLow playingHigh <<<"$(LevelRange /out/fade.wav "$(Add "$window" 2)" "$(Add "$escape" -0.3)")"
+read -r playingLow playingHigh <<<"$(LevelRange /out/fade.wav "$(Add "$fullScreen" 2.5)" "$(Add "$escape" -0.3)")"
 read -r fadedLow fadedHigh <<<"$(LevelRange /out/fade.wav "$(Add "$escape" 1.5)" "$(Add "$closed" -0.3)")"
 echo "  levels from start-up to Escape: $playingLow..$playingHigh dBFS; from 1.5 s after Escape to the close: $fadedLow..$fadedHigh dBFS"
 silentAfter=$(SilentAfter /out/fade.wav "$escape")
@@ -84,4 +207,11 @@ echo "  silent $silentAfter s after Escape (key delivery and recording alignment
 Expect "music is audible from start-up to Escape" Below -35 "$playingLow"
 Expect "silent within about a second of Escape" Below "$silentAfter" 1.6
 Expect "silence from 1.5 s after Escape until the close" Below "$fadedHigh" -60
+
+read -r fadeBegins gains <<<"$(FadeGains /out/track.wav /out/fade.wav "$escape")"
+echo "  the fade begins $fadeBegins s after Escape; gain heard per 100 ms: $gains"
+# shellcheck disable=SC2086 # one argument per gain
+falling=$(FallingValues $gains)
+Expect "the two runs line up" Below -1 "$fadeBegins"
+Expect "the gain falls through at least 8 values in the second after Escape ($falling)" test "${falling:-0}" -ge 8
 Finish
