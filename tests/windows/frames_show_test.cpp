@@ -12,7 +12,7 @@
 #include "tools/frames/shader_set.h"
 #include "tools/frames/show_check.h"
 
-// The shader text against the one it replaced (tests/reference/intro_reference.hlsl, a copy taken
+// The shader text against the one it replaced (tests/windows/intro_reference.hlsl, a copy taken
 // before the passes were made faster and never regenerated): across the whole show, not only at the
 // reference frames' times, each frame must match within the reference frames' tolerance. Drawn
 // small so that the test stays quick; htn_pass_benchmark --show-check draws the same frames large.
