@@ -1,12 +1,12 @@
 #!/bin/bash
 # Times the intro's passes (scene, composite, end card, and a flat-colour pass for comparison) at
-# 1280x720, 1920x1080 and 3840x2160 and prints the medians, with the first-use cost of each pixel
-# shader (from a second Wine session). With --against it times a reference shader text beside the current one in the same run,
-# interleaved, and prints the ratios; --show-check then compares the two texts' pictures over the
-# whole show. Here it runs under Wine on the software renderer and uses the CPU clock, so only
-# figures from one run compare with each other; on Windows run
-# build/.../tools/frames/htn_pass_benchmark.exe directly. Output files (the reference text, the
-# pictures of frames that failed the check) are left in out/benchmark/.
+# 1280x720, 1920x1080 and 3840x2160 and prints the medians, the renderer's first end-card frame and,
+# from a second Wine session, each pixel shader's first use. With --against it times a reference
+# shader text beside the current one in the same rounds, interleaved, and prints the ratios;
+# --show-check then compares the two texts' pictures over the whole show. Here it runs under Wine
+# on the software renderer and uses the CPU clock, so only figures from one run compare with each
+# other; on Windows run build/.../tools/frames/htn_pass_benchmark.exe directly. Output files (the
+# reference text, the pictures of frames that failed the check) are left in out/benchmark/.
 #   scripts/benchmark.sh [--rounds N] [--sizes WxH[,WxH...]] [--against REF [--show-check]]
 #     REF is a git revision, whose shaders/intro.hlsl is taken, or the path of an HLSL file.
 set -euo pipefail
