@@ -85,6 +85,24 @@ void UnbindPass(int pass)
     if (pass == kCompositePass) SetShaderResource(kOffscreenSlot, nullptr);
 }
 
+void WarmPasses()
+{
+    if (!intro.scroller.maskView) return;
+    D3D11_VIEWPORT pixel = {};
+    pixel.Width = 1.0f;
+    pixel.Height = 1.0f;
+    pixel.MaxDepth = 1.0f;
+    for (int pass = 0; pass < kPassCount; ++pass) {
+        if (!PassTargetView(pass)) continue;
+        BindPass(pass);
+        intro.renderer.context->RSSetViewports(1, &pixel);
+        intro.renderer.context->Draw(3, 0);
+        UnbindPass(pass);
+    }
+    // Every frame binds what it draws with; holding nothing here lets each object go when released.
+    intro.renderer.context->ClearState();
+}
+
 namespace {
 
 // The show's clock-driven steps: before Escape the scroller moves, after it the music fades.

@@ -46,6 +46,11 @@ void BindPass(int pass);
 // Takes the pass's inputs off the pipeline again, so that its target can be drawn into next.
 void UnbindPass(int pass);
 
+// Draws every pass once into one pixel of its target, presenting nothing, so that the driver
+// compiles each shader now and not at its first real frame (the end card's would stall the first
+// frame after Escape). Does nothing while the scroller mask is missing: start-up has failed then.
+void WarmPasses();
+
 // Draws one frame for loop time t into the back buffer without presenting it: the scroller step
 // before Escape, the constants, and the passes of the normal or the end-card path.
 void DrawFrame(float t);

@@ -303,6 +303,7 @@ bool InitRenderer()
 
     // The scroller reports its own failures; without its mask the show cannot run.
     BuildScrollerMask();
+    WarmPasses();
     return intro.scroller.maskView != nullptr;
 }
 

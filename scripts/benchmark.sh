@@ -1,19 +1,64 @@
 #!/bin/bash
-# Times the intro's passes (scene, composite, end card, and a flat-colour pass for comparison) with
-# GPU timestamp queries at 1280x720, 1920x1080 and 3840x2160 and prints the medians. Here it runs
-# under Wine on the software renderer, so only figures from one run compare with each other; on
-# Windows run build/.../tools/frames/htn_pass_benchmark.exe directly. Nothing is judged.
-#   scripts/benchmark.sh [--frames N]      (default 30 frames per size)
+# Times the intro's passes (scene, composite, end card, and a flat-colour pass for comparison) at
+# 1280x720, 1920x1080 and 3840x2160 and prints the medians, the renderer's first end-card frame and,
+# from a second Wine session, each pixel shader's first use. With --against it times a reference
+# shader text beside the current one in the same rounds, interleaved, and prints the ratios;
+# --show-check then compares the two texts' pictures over the whole show. Here it runs under Wine
+# on the software renderer and uses the CPU clock, so only figures from one run compare with each
+# other; on Windows run build/.../tools/frames/htn_pass_benchmark.exe directly. Output files (the
+# reference text, the pictures of frames that failed the check) are left in out/benchmark/.
+#   scripts/benchmark.sh [--rounds N] [--sizes WxH[,WxH...]] [--against REF [--show-check]]
+#     REF is a git revision, whose shaders/intro.hlsl is taken, or the path of an HLSL file.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 HtnNeedRoot
+
+args=()
+firstUseArgs=()
+against=
+while (($# > 0)); do
+  case $1 in
+    --against)
+      (($# > 1)) || HtnDie "--against needs a git revision or an HLSL file"
+      against=$2
+      shift 2
+      ;;
+    --sizes)
+      (($# > 1)) || HtnDie "--sizes needs a list such as 1280x720,1920x1080"
+      args+=(--sizes "$2")
+      firstUseArgs+=(--sizes "${2%%,*}")
+      shift 2
+      ;;
+    *) args+=("$1"); shift ;;
+  esac
+done
+
+out=$HTN_REPO/out/benchmark
+rm -rf --one-file-system "$out"
+mkdir -p "$out"
+if [[ -n $against ]]; then
+  # The program sees only the repository and its output folder, so the text goes into the latter.
+  if [[ -f $against ]]; then
+    cp "$against" "$out/reference.hlsl"
+  elif git -C "$HTN_REPO" rev-parse --verify --quiet "$against^{commit}" >/dev/null; then
+    git -C "$HTN_REPO" show "$against:shaders/intro.hlsl" >"$out/reference.hlsl"
+  else
+    HtnDie "--against $against is neither a file nor a git revision"
+  fi
+  args+=(--against reference.hlsl)
+  firstUseArgs+=(--against reference.hlsl)
+fi
 
 tree=build/windows
 HtnConfigure windows >/dev/null
 HtnBuild windows --target htn_pass_benchmark >/dev/null
 
-work=$(mktemp -d)
-trap 'rm -rf --one-file-system "$work"' EXIT
-# The largest size needs a desktop at least as large for its window.
-HTN_SCREEN=3840x2160x24 "$HTN_REPO/scripts/wine-run.sh" --out "$work" --timeout 1800 \
-  "$tree/tools/frames/htn_pass_benchmark.exe" "$@"
+Run() {
+  # The largest size needs a desktop at least as large for its window.
+  HTN_SCREEN=3840x2160x24 "$HTN_REPO/scripts/wine-run.sh" --out "$out" --timeout 3600 \
+    "$tree/tools/frames/htn_pass_benchmark.exe" "$@"
+}
+Run "${args[@]}"
+# Mesa keeps compiled shaders on disk for the rest of a session (in its home), so the first-use
+# costs come from a session of their own.
+Run --first-use "${firstUseArgs[@]}" | tail -n +2

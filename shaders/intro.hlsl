@@ -163,14 +163,66 @@ static const float LOGO_HALF_T = 0.18;      // half the slab's depth
 static const float LOGO_SPACING = 0.30;     // gap between neighbouring glyphs
 static const float LOGO_NORMAL_STEP = 0.0015;
 
-// The HTN logo in its own frame: three slabs side by side, joined by a hard minimum.
+// Bounds that let a march skip work without changing a single distance it takes. A glyph's
+// rectangles lie within a half extent, and each smooth minimum dents their union outward by at
+// most a quarter of its k, so no glyph distance lies below glyphFloor taken with the dented extent
+// (the glyph's "reach"). Any one rectangle of a glyph bounds that glyph's distance from above; with
+// BOUND_SLACK added it lies strictly above the nearest distance. A glyph whose floor is not below
+// both that limit and the nearest distance so far cannot be the (first) nearest, and is skipped.
+static const float BOUND_SLACK = 0.001;     // rounding room above a distance bound
+
+float glyphFloor(float2 q, float z, float2 reach, float halfT)
+{
+    return max(max(abs(q.x) - reach.x, abs(q.y) - reach.y), abs(z) - halfT);
+}
+
+// Where rd from ro is inside an axis-aligned box: (entry, exit); entry > exit for a miss.
+float2 rayBox(float3 ro, float3 rd, float3 boxMin, float3 boxMax)
+{
+    float3 inv = 1.0 / rd;
+    float3 t0 = (boxMin - ro) * inv;
+    float3 t1 = (boxMax - ro) * inv;
+    float3 tNear = min(t0, t1);
+    float3 tFar = max(t0, t1);
+    return float2(max(max(tNear.x, tNear.y), tNear.z), min(min(tFar.x, tFar.y), tFar.z));
+}
+
+// Each glyph's reach: its half extent (the N's diagonal overhangs the glyph box) plus 0.0245 per
+// smooth minimum, rounded up.
+static const float2 LOGO_REACH_H = float2(0.655, 0.855);
+static const float2 LOGO_REACH_T = float2(0.630, 0.830);
+static const float2 LOGO_REACH_N = float2(0.780, 0.955);
+static const float LOGO_POST_X = 0.46;      // the H's and N's posts stand this far from the glyph's centre
+static const float2 LOGO_POST_HALF = float2(0.14, 0.80);
+// The whole logo's reach, hit distance included: a ray that never enters this box cannot hit.
+static const float3 LOGO_BOX_MAX = float3(2.29, 0.97, 0.19);
+static const float3 LOGO_BOX_MIN = float3(-2.17, -0.97, -0.19);
+
+// The HTN logo in its own frame: three slabs side by side, joined by a hard minimum. Only glyphs
+// that can be the nearest are evaluated, and none where the point is farther from the slab's face
+// than (across the slab) from the post of the glyph nearest in x: every glyph's distance is at
+// least the face's there, and that glyph's is exactly it.
 float mapModel(float3 p)
 {
     const float off = LOGO_W + LOGO_SPACING;
+    float cx = p.x < -0.5 * off ? -off : (p.x > 0.5 * off ? off : 0.0);
+    float postX = cx == 0.0 ? 0.0 : LOGO_POST_X;
+    float post = sdBox2(float2(abs(p.x - cx) - postX, p.y), LOGO_POST_HALF);
+    float face = abs(p.z) - LOGO_HALF_T;
+    if (face >= post)
+        return face;
+    float limit = post + BOUND_SLACK;
+
     float d = 1e9;
-    d = min(d, sdExtrude(sdGlyphH(float2(p.x + off, p.y), LOGO_W, LOGO_H, LOGO_BAR), p.z, LOGO_HALF_T));
-    d = min(d, sdExtrude(sdGlyphT(float2(p.x, p.y), LOGO_W, LOGO_H, LOGO_BAR), p.z, LOGO_HALF_T));
-    d = min(d, sdExtrude(sdGlyphN(float2(p.x - off, p.y), LOGO_W, LOGO_H, LOGO_BAR), p.z, LOGO_HALF_T));
+    float2 qH = float2(p.x + off, p.y);
+    if (glyphFloor(qH, p.z, LOGO_REACH_H, LOGO_HALF_T) < min(limit, d))
+        d = min(d, sdExtrude(sdGlyphH(qH, LOGO_W, LOGO_H, LOGO_BAR), p.z, LOGO_HALF_T));
+    float2 qT = float2(p.x, p.y);
+    if (glyphFloor(qT, p.z, LOGO_REACH_T, LOGO_HALF_T) < min(limit, d))
+        d = min(d, sdExtrude(sdGlyphT(qT, LOGO_W, LOGO_H, LOGO_BAR), p.z, LOGO_HALF_T));
+    float2 qN = float2(p.x - off, p.y);
+    if (glyphFloor(qN, p.z, LOGO_REACH_N, LOGO_HALF_T) < min(limit, d))
+        d = min(d, sdExtrude(sdGlyphN(qN, LOGO_W, LOGO_H, LOGO_BAR), p.z, LOGO_HALF_T));
     return d;
 }
 
@@ -266,20 +318,27 @@ float4 ScenePS(VSOut i) : SV_Target
     float3 ro = mul(Ri, roW);
     float3 rd = mul(Ri, rdW);
 
+    // Every march starts at the camera, as the hit points (and so the plasma) depend on it; a ray
+    // that misses the logo's box is not marched, one that leaves it stops there.
     float tt = 0.0;
     bool hit = false;
-    [loop]
-    for (int iter = 0; iter < LOGO_MAX_STEPS; iter++)
+    float2 span = rayBox(ro, rd, LOGO_BOX_MIN, LOGO_BOX_MAX);
+    if (span.x <= span.y && span.y > 0.0)
     {
-        float h = mapModel(ro + tt * rd);
-        if (h < LOGO_HIT)
+        float tStop = min(LOGO_FAR, span.y);
+        [loop]
+        for (int iter = 0; iter < LOGO_MAX_STEPS; iter++)
         {
-            hit = true;
-            break;
+            float h = mapModel(ro + tt * rd);
+            if (h < LOGO_HIT)
+            {
+                hit = true;
+                break;
+            }
+            tt += h;
+            if (tt > tStop)
+                break;
         }
-        tt += h;
-        if (tt > LOGO_FAR)
-            break;
     }
 
     if (hit)
@@ -415,46 +474,121 @@ float slotWeight(float t, float delay, float dur)
     return 1.0 - smoothstep(0.0, 1.0, s);
 }
 
-// One reel of HITTEN: letter i spins about its vertical axis until its delay, then unwinds to rest
-// facing the camera. Keeps the nearest letter's distance and slot; on a tie the lower slot stays.
-void hittenSlot(int i, float3 p, inout float dMin, inout int lid)
+// Each letter's reach (see glyphFloor) and the post or stem it contains, in the letter's frame.
+static const float2 LETTER_REACH_H = float2(0.580, 0.855);
+static const float2 LETTER_REACH_I = float2(0.420, 0.855);
+static const float2 LETTER_REACH_T = float2(0.555, 0.830);
+static const float2 LETTER_REACH_E = float2(0.605, 0.880);
+static const float2 LETTER_REACH_N = float2(0.710, 0.950);
+static const float LETTER_POST_X = 0.385;   // the H's and N's right post, the E's left one
+static const float2 LETTER_POST_HALF = float2(0.14, 0.80);
+// The row's reach in the model frame, turning letters and hit distance included: each letter
+// stays within a cylinder of radius ROW_REACH_XZ about its vertical axis.
+static const float ROW_REACH_XZ = 0.75;
+static const float ROW_REACH_Y = 0.96;
+static const float ROW_FIRST_X = ROW_SHIFT - (LETTERS - 1.0) * 0.5 * (LETTER_W + LETTER_SPACING);
+static const float ROW_LAST_X = ROW_SHIFT + (LETTERS - 1.0) * 0.5 * (LETTER_W + LETTER_SPACING);
+static const float3 ROW_BOX_MIN = float3(ROW_FIRST_X - ROW_REACH_XZ, -ROW_REACH_Y, -ROW_REACH_XZ);
+static const float3 ROW_BOX_MAX = float3(ROW_LAST_X + ROW_REACH_XZ, ROW_REACH_Y, ROW_REACH_XZ);
+
+// What a pixel's march needs of the frame: each letter's turn as (cos, sin), the same at every
+// step, and the letter nearest to where the ray crosses the row's middle plane, whose post bounds
+// the row's distance from above.
+struct RowView
 {
-    const float off = LETTER_W + LETTER_SPACING;
-    float xi = (float(i) - (LETTERS - 1.0) * 0.5) * off + ROW_SHIFT;
+    float2 turn0;
+    float2 turn1;
+    float2 turn2;
+    float2 turn3;
+    float2 turn4;
+    float2 turn5;
+    float nearX;
+    float2 nearTurn;
+    float nearPostX;
+};
+
+float letterX(float i)
+{
+    return (i - (LETTERS - 1.0) * 0.5) * (LETTER_W + LETTER_SPACING) + ROW_SHIFT;
+}
+
+// Letter i spins about its vertical axis until its delay, then unwinds to rest facing the camera.
+float2 letterTurn(int i)
+{
     float wgt = slotWeight(exitT, T_STOP_FIRST + T_STOP_STAGGER * float(i), T_STOP_LEN);
     float ang = SPIN_SPEED * exitT * wgt;
-    float3 q3 = mul(transpose(rotY(ang)), p - float3(xi, 0.0, 0.0));
-    float de = sdExtrude(sdLetter(i, q3.xy, LETTER_W, LETTER_H, LETTER_BAR), q3.z, LETTER_HALF_T);
-    if (de < dMin) { dMin = de; lid = i; }
+    return float2(cos(ang), sin(ang));
+}
+
+// p in the frame of the letter at x that is turned by turn: transpose(rotY(ang)) applied to it.
+float3 letterFrame(float3 p, float x, float2 turn)
+{
+    float3x3 r = float3x3(turn.x, 0.0, turn.y,
+                          0.0, 1.0, 0.0,
+                          -turn.y, 0.0, turn.x);
+    return mul(transpose(r), p - float3(x, 0.0, 0.0));
+}
+
+RowView rowView(float3 ro, float3 rd)
+{
+    RowView v;
+    v.turn0 = letterTurn(0);
+    v.turn1 = letterTurn(1);
+    v.turn2 = letterTurn(2);
+    v.turn3 = letterTurn(3);
+    v.turn4 = letterTurn(4);
+    v.turn5 = letterTurn(5);
+    float xMid = ro.x - ro.z / rd.z * rd.x;
+    float k = clamp(round((xMid - ROW_FIRST_X) / (LETTER_W + LETTER_SPACING)), 0.0, LETTERS - 1.0);
+    v.nearX = letterX(k);
+    v.nearTurn = k < 0.5 ? v.turn0 : (k < 1.5 ? v.turn1 : (k < 2.5 ? v.turn2 :
+                 (k < 3.5 ? v.turn3 : (k < 4.5 ? v.turn4 : v.turn5))));
+    v.nearPostX = k > 3.5 && k < 4.5 ? -LETTER_POST_X : (k < 0.5 || k > 4.5 ? LETTER_POST_X : 0.0);
+    return v;
+}
+
+// One reel of HITTEN. Keeps the nearest letter's distance and slot; on a tie the lower slot stays.
+// A letter whose floor is not below limit and the nearest so far cannot change either.
+void hittenSlot(int i, float3 p, float2 turn, float2 reach, float limit, inout float dMin, inout int lid)
+{
+    float3 q3 = letterFrame(p, letterX(float(i)), turn);
+    if (glyphFloor(q3.xy, q3.z, reach, LETTER_HALF_T) < min(limit, dMin))
+    {
+        float de = sdExtrude(sdLetter(i, q3.xy, LETTER_W, LETTER_H, LETTER_BAR), q3.z, LETTER_HALF_T);
+        if (de < dMin) { dMin = de; lid = i; }
+    }
 }
 
 // The six reels are called one by one: this runs inside the end card's ray march, where Wine's
-// compiler cannot unroll a loop.
-float mapHitten(float3 p, out int lid)
+// compiler cannot unroll a loop. The nearest letter's post limits which letters are evaluated.
+float mapHitten(float3 p, RowView v, out int lid)
 {
+    float3 qn = letterFrame(p, v.nearX, v.nearTurn);
+    float limit = sdExtrude(sdBox2(qn.xy - float2(v.nearPostX, 0.0), LETTER_POST_HALF), qn.z, LETTER_HALF_T)
+                  + BOUND_SLACK;
     float dMin = 1e9;
     lid = -1;
-    hittenSlot(0, p, dMin, lid);
-    hittenSlot(1, p, dMin, lid);
-    hittenSlot(2, p, dMin, lid);
-    hittenSlot(3, p, dMin, lid);
-    hittenSlot(4, p, dMin, lid);
-    hittenSlot(5, p, dMin, lid);
+    hittenSlot(0, p, v.turn0, LETTER_REACH_H, limit, dMin, lid);
+    hittenSlot(1, p, v.turn1, LETTER_REACH_I, limit, dMin, lid);
+    hittenSlot(2, p, v.turn2, LETTER_REACH_T, limit, dMin, lid);
+    hittenSlot(3, p, v.turn3, LETTER_REACH_T, limit, dMin, lid);
+    hittenSlot(4, p, v.turn4, LETTER_REACH_E, limit, dMin, lid);
+    hittenSlot(5, p, v.turn5, LETTER_REACH_N, limit, dMin, lid);
     return dMin;
 }
 
-float mapOnlyHitten(float3 p)
+float mapOnlyHitten(float3 p, RowView v)
 {
     int lid;
-    return mapHitten(p, lid);
+    return mapHitten(p, v, lid);
 }
 
-float3 normalHitten(float3 p)
+float3 normalHitten(float3 p, RowView v)
 {
     const float e = END_NORMAL_STEP;
-    float3 n = float3(mapOnlyHitten(p + float3(e, 0.0, 0.0)) - mapOnlyHitten(p - float3(e, 0.0, 0.0)),
-                      mapOnlyHitten(p + float3(0.0, e, 0.0)) - mapOnlyHitten(p - float3(0.0, e, 0.0)),
-                      mapOnlyHitten(p + float3(0.0, 0.0, e)) - mapOnlyHitten(p - float3(0.0, 0.0, e)));
+    float3 n = float3(mapOnlyHitten(p + float3(e, 0.0, 0.0), v) - mapOnlyHitten(p - float3(e, 0.0, 0.0), v),
+                      mapOnlyHitten(p + float3(0.0, e, 0.0), v) - mapOnlyHitten(p - float3(0.0, e, 0.0), v),
+                      mapOnlyHitten(p + float3(0.0, 0.0, e), v) - mapOnlyHitten(p - float3(0.0, 0.0, e), v));
     return normalize(n);
 }
 
@@ -477,38 +611,48 @@ float4 EndPS(VSOut i) : SV_Target
     ro.x += sin(SWAY_RATE_X * time) * kcam;
     ro.y += cos(SWAY_RATE_Y * time) * kcam;
 
-    float tt = 0.0;
-    int lid = -1;
-    bool hit = false;
-    [loop]
-    for (int iter = 0; iter < END_MAX_STEPS; iter++)
+    // Every march starts at the camera, as the hit points (and so the plasma) depend on it; a ray
+    // that misses the row's box is not marched, one that leaves it stops there.
+    float3 roM = ro / END_SCALE + float3(0.0, END_Y_OFF, 0.0);
+    float3 rdM = rd / END_SCALE;
+    float2 span = rayBox(roM, rdM, ROW_BOX_MIN, ROW_BOX_MAX);
+    if (span.x <= span.y && span.y > 0.0)
     {
-        float3 ps = (ro + tt * rd) / END_SCALE;
-        ps.y += END_Y_OFF;
-        float h = END_SCALE * mapHitten(ps, lid);
-        if (h < END_HIT)
+        RowView v = rowView(roM, rdM);
+        float tStop = min(END_FAR, span.y);
+        float tt = 0.0;
+        int lid = -1;
+        bool hit = false;
+        [loop]
+        for (int iter = 0; iter < END_MAX_STEPS; iter++)
         {
-            hit = true;
-            break;
+            float3 ps = (ro + tt * rd) / END_SCALE;
+            ps.y += END_Y_OFF;
+            float h = END_SCALE * mapHitten(ps, v, lid);
+            if (h < END_HIT)
+            {
+                hit = true;
+                break;
+            }
+            tt += h;
+            if (tt > tStop)
+                break;
         }
-        tt += h;
-        if (tt > END_FAR)
-            break;
-    }
 
-    if (hit)
-    {
-        float3 p = ro + tt * rd;
-        float3 ps = p / END_SCALE;
-        ps.y += END_Y_OFF;
-        float3 n = normalHitten(ps);
-        float3 Lpos = float3(END_LIGHT_SWING_X * sin(END_LIGHT_RATE_X * time), END_LIGHT_Y,
-                             END_LIGHT_SWING_Z * cos(END_LIGHT_RATE_Z * time) + END_LIGHT_Z);
-        float3 L = normalize(Lpos - p);
-        float ndl = saturate(dot(n, L));
-        float phase = LETTER_PHASE * lid;
-        float3 base = plasma(float2(END_PLASMA_SCALE * ps.x + phase, END_PLASMA_SCALE * ps.z + phase), time);
-        col = base * (END_AMBIENT + END_DIFFUSE * ndl);
+        if (hit)
+        {
+            float3 p = ro + tt * rd;
+            float3 ps = p / END_SCALE;
+            ps.y += END_Y_OFF;
+            float3 n = normalHitten(ps, v);
+            float3 Lpos = float3(END_LIGHT_SWING_X * sin(END_LIGHT_RATE_X * time), END_LIGHT_Y,
+                                 END_LIGHT_SWING_Z * cos(END_LIGHT_RATE_Z * time) + END_LIGHT_Z);
+            float3 L = normalize(Lpos - p);
+            float ndl = saturate(dot(n, L));
+            float phase = LETTER_PHASE * lid;
+            float3 base = plasma(float2(END_PLASMA_SCALE * ps.x + phase, END_PLASMA_SCALE * ps.z + phase), time);
+            col = base * (END_AMBIENT + END_DIFFUSE * ndl);
+        }
     }
 
     col *= saturate(exitT / T_END_FADEIN);

@@ -5,6 +5,7 @@
 #include "core/intro_state.h"
 #include "render/renderer.h"
 #include "tools/frames/call_failure.h"
+#include "tools/frames/frame_capture.h"
 
 namespace {
 
@@ -25,15 +26,52 @@ void BeginTarget(ID3D11RenderTargetView* target, int width, int height)
     context->ClearRenderTargetView(target, kClearColour);
 }
 
-void TimedDraw(PassTimer& timer, int pass)
+void TimedDraw(PassTimer& timer, int slot)
 {
     ID3D11DeviceContext* context = intro.renderer.context;
-    timer.BeginPass(context, pass);
+    timer.BeginPass(context, slot);
     context->Draw(3, 0);
-    timer.EndPass(context, pass);
+    timer.EndPass(context, slot);
+}
+
+// The constants of the frame at time, as the renderer would write them.
+void WriteBenchConstants(const FrameTime& time)
+{
+    RendererState& renderer = intro.renderer;
+    FrameInputs inputs;
+    inputs.offscreenWidth = renderer.offscreenWidth;
+    inputs.offscreenHeight = renderer.offscreenHeight;
+    inputs.t = time.t;
+    inputs.scrollOffset = intro.scroller.scrollOffset;
+    inputs.maskWidth = intro.scroller.maskWidth;
+    inputs.exitActive = time.exitActive;
+    inputs.exitStartTime = time.exitStartTime;
+    D3D11_MAPPED_SUBRESOURCE mapped = {};
+    if (FAILED(renderer.context->Map(renderer.constantBuffer, 0, D3D11_MAP_WRITE_DISCARD, 0, &mapped))) return;
+    FillSceneConstants(*static_cast<SceneConstants*>(mapped.pData), inputs);
+    renderer.context->Unmap(renderer.constantBuffer, 0);
 }
 
 }  // namespace
+
+std::vector<BenchJob> BenchJobs()
+{
+    std::vector<BenchJob> jobs;
+    for (const float t : {4.5f, 12.0f, 20.0f}) {
+        jobs.push_back({kScenePass, IntroFrame(t)});
+        jobs.push_back({kCompositePass, IntroFrame(t)});
+    }
+    for (const float exitT : {0.5f, 4.5f}) jobs.push_back({kEndPass, EndCardFrame(exitT)});
+    return jobs;
+}
+
+int FirstJobOfPass(const std::vector<BenchJob>& jobs, int pass)
+{
+    for (size_t job = 0; job < jobs.size(); ++job) {
+        if (jobs[job].pass == pass) return static_cast<int>(job);
+    }
+    return -1;
+}
 
 ID3D11PixelShader* CreateFlatPixelShader(std::string* error)
 {
@@ -53,40 +91,22 @@ ID3D11PixelShader* CreateFlatPixelShader(std::string* error)
     return shader;
 }
 
-void WriteBenchConstants(const FrameTime& time)
+void TimeJob(PassTimer& timer, int slot, const BenchJob& job)
 {
-    RendererState& renderer = intro.renderer;
-    FrameInputs inputs;
-    inputs.offscreenWidth = renderer.offscreenWidth;
-    inputs.offscreenHeight = renderer.offscreenHeight;
-    inputs.t = time.t;
-    inputs.scrollOffset = intro.scroller.scrollOffset;
-    inputs.maskWidth = intro.scroller.maskWidth;
-    inputs.exitActive = time.exitActive;
-    inputs.exitStartTime = time.exitStartTime;
-    D3D11_MAPPED_SUBRESOURCE mapped = {};
-    if (FAILED(renderer.context->Map(renderer.constantBuffer, 0, D3D11_MAP_WRITE_DISCARD, 0, &mapped))) return;
-    FillSceneConstants(*static_cast<SceneConstants*>(mapped.pData), inputs);
-    renderer.context->Unmap(renderer.constantBuffer, 0);
+    PrepareFrameState(job.time);
+    WriteBenchConstants(job.time);
+    BindPass(job.pass);
+    TimedDraw(timer, slot);
+    UnbindPass(job.pass);
 }
 
-void DrawTimedFrame(PassTimer& timer, ID3D11PixelShader* flatShader, const FrameTime& introTime,
-                    const FrameTime& endTime)
+void TimeFlatFills(PassTimer& timer, ID3D11PixelShader* flatShader, int slot)
 {
-    RendererState& renderer = intro.renderer;
-    timer.BeginFrame(renderer.context);
-    for (int pass = 0; pass < kPassCount; ++pass) {
-        WriteBenchConstants(kPasses[pass].endCard ? endTime : introTime);
-        BindPass(pass);
-        TimedDraw(timer, pass);
-        UnbindPass(pass);
-    }
-
     // The flat passes keep the last pass's binding and swap in their own shader and target.
+    RendererState& renderer = intro.renderer;
     renderer.context->PSSetShader(flatShader, nullptr, 0);
     BeginTarget(renderer.offscreenTargetView, renderer.offscreenWidth, renderer.offscreenHeight);
-    TimedDraw(timer, kFlatHalfSlot);
+    TimedDraw(timer, slot);
     BeginTarget(renderer.backBufferView, intro.shell.clientWidth, intro.shell.clientHeight);
-    TimedDraw(timer, kFlatFullSlot);
-    timer.EndFrame(renderer.context);
+    TimedDraw(timer, slot + 1);
 }

@@ -3,26 +3,34 @@
 #include <d3d11.h>
 
 #include <string>
+#include <vector>
 
 #include "render/frame_rules.h"
 #include "tools/frames/frame_time.h"
 #include "tools/frames/pass_timer.h"
 
-// The timer's slots: every pass of the pass table, then a flat-colour pass over the half-size
-// target and one over the back buffer.
-constexpr int kFlatHalfSlot = kPassCount;
-constexpr int kFlatFullSlot = kPassCount + 1;
-constexpr int kBenchSlotCount = kPassCount + 2;
+// One timed draw: a pass of the pass table with the constants of one frame.
+struct BenchJob {
+    int pass = kScenePass;
+    FrameTime time;
+};
+
+// What the passes are timed at: the scene and the composite at 4.5 s (the logo large and alone),
+// 12 s and 20 s (the scroller running); the end card while its letters turn (0.5 s after Escape)
+// and at rest (4.5 s).
+std::vector<BenchJob> BenchJobs();
+
+// The job of each pass whose first draw measures the pass's first-use cost: the first of its jobs.
+int FirstJobOfPass(const std::vector<BenchJob>& jobs, int pass);
 
 // A flat-colour pixel shader for the renderer's device, the measure of bare fill cost; the
 // caller releases it. Null on failure, with the reason in error.
 ID3D11PixelShader* CreateFlatPixelShader(std::string* error);
 
-// Writes the constants of the frame at time (as the renderer would) into the renderer's buffer.
-void WriteBenchConstants(const FrameTime& time);
+// The job's pass with the renderer's current shaders, bound as the renderer's frame binds it after
+// the scroller and the exit state are set as a run would have them, drawn between the timer's
+// marks for slot.
+void TimeJob(PassTimer& timer, int slot, const BenchJob& job);
 
-// One timed frame: every pass bound as the renderer's frame binds it, each draw between its own
-// pair of timestamps; the intro's passes with the constants of introTime, the end card with those
-// of endTime; then the flat passes.
-void DrawTimedFrame(PassTimer& timer, ID3D11PixelShader* flatShader, const FrameTime& introTime,
-                    const FrameTime& endTime);
+// The flat-colour pass over the half-size target into slot, then over the back buffer into slot + 1.
+void TimeFlatFills(PassTimer& timer, ID3D11PixelShader* flatShader, int slot);

@@ -1,6 +1,7 @@
 #include "tools/frames/bench_report.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
@@ -18,39 +19,46 @@ std::string Text(const char* format, ...)
     return text;
 }
 
-double Ratio(double pass, double flat) { return flat > 0.0 ? pass / flat : 0.0; }
+double Ratio(double part, double whole) { return whole > 0.0 ? part / whole : 0.0; }
 
 // Each pass is compared with the flat fill of the target it draws into.
-double FlatOf(const PassMedians& m, int pass)
+double FlatOf(const SizeTimings& row, int pass)
 {
-    return kPasses[pass].target == PassTarget::Offscreen ? m.flatHalf : m.flatFull;
+    return kPasses[pass].target == PassTarget::Offscreen ? row.flatHalf : row.flatFull;
 }
 
-std::string ClockTables(const std::vector<SizeTimings>& timings, const char* clock,
-                        PassMedians SizeTimings::*medians)
+std::string JobTable(const SizeTimings& row)
 {
-    std::string text = Text("%s: ms per pass\n", clock);
-    text += Text("  %-11s %-11s", "client", "scene size");
-    for (const PassInfo& pass : kPasses) text += Text(" %12s", pass.name);
-    text += "\n";
-    for (const SizeTimings& row : timings) {
-        const PassMedians& m = row.*medians;
-        const PassSize half = PassTargetSize(PassTarget::Offscreen, row.size.width, row.size.height);
-        text += Text("  %-11s %-11s", SizeName(row.size).c_str(), SizeName(FrameSize{half.width, half.height}).c_str());
-        for (const double median : m.passes) text += Text(" %12.3f", median);
-        text += "\n";
+    const bool compared = row.sets.size() > 1;
+    std::string text = Text("  %-10s %-9s %10s", "pass", "frame", row.sets[0].c_str());
+    text += compared ? Text(" %10s %8s\n", row.sets[1].c_str(), "ratio") : Text(" %10s\n", "x flat");
+    for (int pass = 0; pass < kPassCount; ++pass) {
+        std::vector<double> ratios;
+        for (size_t job = 0; job < row.jobs.size(); ++job) {
+            if (row.jobs[job].pass != pass) continue;
+            const double current = row.medians[0][job];
+            text += Text("  %-10s %-9s %10.3f", kPasses[pass].name, FrameName(row.jobs[job].time).c_str(), current);
+            if (compared) {
+                const double reference = row.medians[1][job];
+                ratios.push_back(Ratio(current, reference));
+                text += Text(" %10.3f %8.3f\n", reference, ratios.back());
+            } else {
+                text += Text(" %10.1f\n", Ratio(current, FlatOf(row, pass)));
+            }
+        }
+        if (ratios.size() > 1) {
+            text += Text("  %-10s %-42s %8.3f\n", kPasses[pass].name, "geometric mean of the ratios",
+                         GeometricMean(ratios));
+        }
     }
-    text += Text("%s: flat-colour pass over the same targets, ms, and each pass's multiple of it\n", clock);
-    text += Text("  %-11s %12s %12s", "client", "flat half", "flat full");
-    for (const PassInfo& pass : kPasses) text += Text(" %7s/flat", pass.name);
-    text += "\n";
-    for (const SizeTimings& row : timings) {
-        const PassMedians& m = row.*medians;
-        text += Text("  %-11s %12.3f %12.3f", SizeName(row.size).c_str(), m.flatHalf, m.flatFull);
-        for (int pass = 0; pass < kPassCount; ++pass) text += Text(" %12.1f", Ratio(m.passes[pass], FlatOf(m, pass)));
-        text += "\n";
-    }
+    text += Text("  %-10s half %.3f, full %.3f\n", "flat fill", row.flatHalf, row.flatFull);
     return text;
+}
+
+std::string EndFrameLine(const SizeTimings& row)
+{
+    return Text("  the renderer's first end-card frame after start-up: %.3f, steady %.3f (%.2f times)\n",
+                row.firstEndFrame, row.steadyEndFrame, Ratio(row.firstEndFrame, row.steadyEndFrame));
 }
 
 }  // namespace
@@ -64,11 +72,52 @@ double Median(std::vector<double> values)
     return 0.5 * (values[middle - 1] + values[middle]);
 }
 
-std::string FormatPassTables(const std::vector<SizeTimings>& timings, int frames)
+double GeometricMean(const std::vector<double>& values)
 {
-    std::string text = Text("Pass times, median of %d frames\n", frames);
-    text += ClockTables(timings, "GPU timestamps", &SizeTimings::gpu);
+    double logSum = 0.0;
+    int count = 0;
+    for (const double value : values) {
+        if (value <= 0.0) continue;
+        logSum += std::log(value);
+        ++count;
+    }
+    return count > 0 ? std::exp(logSum / count) : 0.0;
+}
+
+std::string FormatClock(const BenchClock& clock)
+{
+    return Text("Pass times in ms on the %s (%s)\n",
+                clock.cpu ? "CPU clock from an idle pipeline until the draw is done" : "GPU timestamps",
+                clock.reason.c_str());
+}
+
+std::string FormatBenchReport(const std::vector<SizeTimings>& timings, int rounds)
+{
+    std::string text;
+    for (const SizeTimings& row : timings) {
+        const PassSize half = PassTargetSize(PassTarget::Offscreen, row.size.width, row.size.height);
+        text += Text("\n%s (scene %s), median of %d rounds\n", SizeName(row.size).c_str(),
+                     SizeName(FrameSize{half.width, half.height}).c_str(), rounds);
+        text += JobTable(row);
+        text += EndFrameLine(row);
+    }
+    return text;
+}
+
+std::string FormatFirstUse(const FirstUseTimings& timings)
+{
+    std::string text = Text("\nFirst use at %s: each pixel shader's first draw, before anything has drawn with its "
+                            "text in this run, and the median of the draws after it\n",
+                            SizeName(timings.size).c_str());
+    text += Text("  %-10s %-9s", "pass", "frame");
+    for (const std::string& set : timings.sets) text += Text(" %14s %8s", (set + " first").c_str(), "steady");
     text += "\n";
-    text += ClockTables(timings, "CPU clock, idle to done", &SizeTimings::wall);
+    for (size_t pass = 0; pass < timings.jobs.size(); ++pass) {
+        text += Text("  %-10s %-9s", kPasses[pass].name, FrameName(timings.jobs[pass].time).c_str());
+        for (size_t set = 0; set < timings.sets.size(); ++set) {
+            text += Text(" %14.3f %8.3f", timings.first[set][pass], timings.steady[set][pass]);
+        }
+        text += "\n";
+    }
     return text;
 }

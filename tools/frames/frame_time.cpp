@@ -47,3 +47,17 @@ std::vector<FrameSize> ReferenceSizes()
 {
     return {{960, 540}, {1920, 1080}};
 }
+
+std::vector<FrameTime> ShowFrameTimes()
+{
+    constexpr int kIntroFrames = 60;
+    constexpr int kEndCardFrames = 40;
+    std::vector<FrameTime> times;
+    for (int i = 0; i < kIntroFrames; ++i) {
+        times.push_back(IntroFrame(2.6f + (40.0f - 2.6f) * static_cast<float>(i) / (kIntroFrames - 1)));
+    }
+    for (int i = 0; i < kEndCardFrames; ++i) {
+        times.push_back(EndCardFrame(0.05f + (9.9f - 0.05f) * static_cast<float>(i) / (kEndCardFrames - 1)));
+    }
+    return times;
+}

@@ -35,3 +35,8 @@ std::string SizeName(const FrameSize& size);
 // entering and running, the logo after the scroller, and the end card fading in, stopping and at rest.
 std::vector<FrameTime> ReferenceFrameTimes();
 std::vector<FrameSize> ReferenceSizes();
+
+// Frames across the whole show for comparing two shader texts: 60 intro frames evenly from 2.6 s
+// (just after the fade-in starts) to 40 s, and 40 end-card frames evenly from 0.05 s to 9.9 s after
+// an Escape at kReferenceEscapeTime.
+std::vector<FrameTime> ShowFrameTimes();

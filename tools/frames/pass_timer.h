@@ -25,8 +25,9 @@ public:
     void EndPass(ID3D11DeviceContext* context, int pass);
     void EndFrame(ID3D11DeviceContext* context);
 
-    // Waits for the frame's queries; milliseconds per pass on each clock. False when the
-    // timestamps of the frame are unreliable (disjoint) or unavailable; error says which.
+    // Milliseconds per pass on the CPU clock, then, after waiting for the frame's queries, on the
+    // GPU's. False when the frame's timestamps are unreliable (disjoint) or unavailable, error
+    // saying which; the CPU clock's figures are there either way.
     bool Collect(ID3D11DeviceContext* context, std::vector<double>* gpuMilliseconds,
                  std::vector<double>* wallMilliseconds, std::string* error);
 
