@@ -4,7 +4,7 @@
 #
 # Loop time. After every presented frame the intro keeps that frame's loop time, in milliseconds,
 # in its window (0 before the first). StartFrameLog starts a probe that writes each new one to
-# /out/frames.log as the frames come. Direct3D lets a program run up to three presents ahead of
+# /out/frames.log as the frames come, and one that answers FrameNow at once. Direct3D lets a program run up to three presents ahead of
 # the picture on the screen, so a screenshot begun while frame k was the last presented shows
 # frame k-3 or a later one, and at most the one last presented when it is done. Waits are for
 # frames, however slowly they come; only a generous limit applies.
@@ -33,13 +33,24 @@ screenLag=3
 
 StartFrameLog() {
   wine "$PROBE_EXE" watch 900 >"$frameLog" 2>/dev/null &
+  mkfifo /tmp/probe.in /tmp/probe.out
+  wine "$PROBE_EXE" serve </tmp/probe.in >/tmp/probe.out 2>/dev/null &
+  exec {probeIn}>/tmp/probe.in {probeOut}</tmp/probe.out
 }
 
 # LoggedFrames: the loop times logged so far, oldest first.
 LoggedFrames() { tr -d '\r' <"$frameLog" | sed -n 's/^frame_ms=//p'; }
 
+# WindowGone: the log saw the window go.
+WindowGone() { grep -q '^gone=1' "$frameLog"; }
+
 # FrameNow: the loop time of the frame last presented, read at once; false without the window.
-FrameNow() { ReadProbe frame && echo "${probe[frame_ms]}"; }
+FrameNow() {
+  local line
+  echo >&"$probeIn" && IFS= read -r -t 60 line <&"$probeOut" || return 1
+  line=${line%$'\r'}
+  [[ $line == frame_ms=* ]] && echo "${line#frame_ms=}"
+}
 
 # FramesBack MS N: the loop time logged N frames before the first one at or after MS (0 when the
 # log does not reach back so far); false while the log has not come that far. A frame the log
@@ -55,30 +66,33 @@ declare -A shotFrom=() shotTo=()
 # between which the frame it shows lies. The log may lag behind the frames, which only takes
 # shotFrom further back; shotTo is read at once.
 Shot() {
-  QuickShot "$@" && shotTo[$1]=$(FrameNow)
-}
-
-# QuickShot FILE [IMPORT OPTIONS...]: Shot without shotTo, for shots that must follow each other
-# faster than the probe starts.
-QuickShot() {
   local file=$1 before
   shift
   before=$(LoggedFrames | tail -n 1)
-  import -window root "$@" "$file" || return 1
+  import -window root "$@" "$file" && shotTo[$file]=$(FrameNow) || return 1
   shotFrom[$file]=$(FramesBack "${before:-0}" "$screenLag")
 }
 
 # Showable: the earliest loop time a screenshot begun from now on can show.
 Showable() { LoggedFrames | tail -n $((screenLag + 1)) | head -n 1; }
 
-# WaitForLoopTime MS: until every screenshot begun from then on shows a frame at or after MS.
+# WaitForLoopTime MS: until every screenshot begun from then on shows a frame at or after MS;
+# false if the window goes first.
 WaitForLoopTime() {
-  WaitFor 300 eval "(( \$(Showable) + 0 >= $1 ))"
+  WaitFor 300 eval "WindowGone || (( \$(Showable) + 0 >= $1 ))" && ! WindowGone
 }
 
-# WaitForFrame MS: until a frame at or after MS has been presented.
+# WaitForFrame MS: until a frame at or after MS has been presented; false if the window goes first.
 WaitForFrame() {
-  WaitFor 300 eval "(( \$(LoggedFrames | tail -n 1) + 0 >= $1 ))"
+  WaitFor 300 eval "WindowGone || (( \$(LoggedFrames | tail -n 1) + 0 >= $1 ))" && ! WindowGone
+}
+
+# TooFewFrames FROM TO N: the log holds fewer than N frames in [FROM, TO), so that N shots of
+# that span could not be told to show frames within it: a show that slow is not judged there.
+TooFewFrames() {
+  local count
+  count=$(LoggedFrames | awk -v a="$1" -v b="$2" '$1 >= a && $1 < b { n++ } END { print n + 0 }')
+  ((count < $3 * (screenLag + 1)))
 }
 
 # EscapeFrame: the loop time of the first frame after Escape took effect, which is the loop time it

@@ -28,12 +28,12 @@ Require "the show reaches 9 s" WaitForLoopTime 9000
 Shot /out/at9.png
 
 # Shots of the band through the expected pause, as fast as they come (uncompressed, cropped),
-# until one surely shows a frame after it. The pictures alone tell the pause.
+# until one surely shows a frame after it.
 Require "the show reaches 25 s" WaitForFrame 25000
 pauseShots=()
 for shot in $(seq 1 60); do
   file=/out/pause$shot.ppm
-  QuickShot "$file" -crop "${width}x380+0+$((height / 2 - 190))" +repage || break
+  Shot "$file" -crop "${width}x380+0+$((height / 2 - 190))" +repage || break
   pauseShots+=("$file")
   ((shotFrom[$file] < 27600)) || break
 done
@@ -74,7 +74,7 @@ for file in "${pauseShots[@]}"; do
   # Shots come faster than frames: the same frame seen again tells nothing new.
   [[ -n $previous ]] && cmp -s "$previous" "$file" && continue
   runs=$(BandRuns "$file")
-  echo "  $(basename "$file") (loop time from $(Seconds "${shotFrom[$file]}") s): $runs"
+  echo "  $(basename "$file") (loop time $(Seconds "${shotFrom[$file]}")..$(Seconds "${shotTo[$file]}") s): $runs"
   if [[ -n $previous && $runs == "$previousRuns" ]]; then
     read -r _ _ differ union <<<"$(CompareMasks "$previous" "$file" text $croppedBand)"
     # The same columns but a moved wave: a pause.

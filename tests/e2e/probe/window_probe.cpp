@@ -10,6 +10,7 @@
 //   htn_window_probe watch SECONDS each new frame's loop time as it comes, from the window's
 //                                  appearance until it is gone, and each change of whether the
 //                                  foreground thread's pointer shows
+//   htn_window_probe serve         for each line read, the frame line as "frame" prints it
 //   htn_window_probe exports PATH  the values of an executable's laptop GPU exports
 // Exit code 0 when the window (or the executable) was found, 1 when not, 2 for a wrong command line.
 #include <windows.h>
@@ -178,6 +179,22 @@ int WatchFrames(const wchar_t* seconds) {
   }
 }
 
+// Answers each line on standard input with the frame's loop time as "frame" prints it, so that a
+// test reads it without starting a process each time; ends with its input.
+int ServeFrames() {
+  char line[64];
+  while (std::fgets(line, sizeof line, stdin) != nullptr) {
+    LONG_PTR stamp = 0;
+    if (ReadFrameStamp(stamp)) {
+      std::printf("frame_ms=%lld\n", static_cast<long long>(stamp));
+    } else {
+      std::printf("found=0\n");
+    }
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
 // Loaded as an image without running it or resolving its imports, so the export table is mapped.
 int PrintExports(const wchar_t* path) {
   HMODULE module = LoadLibraryExW(path, nullptr, DONT_RESOLVE_DLL_REFERENCES);
@@ -217,11 +234,14 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wcscmp(argv[1], L"watch") == 0) {
     return WatchFrames(argv[2]);
   }
+  if (argc == 2 && std::wcscmp(argv[1], L"serve") == 0) {
+    return ServeFrames();
+  }
   if (argc == 3 && std::wcscmp(argv[1], L"exports") == 0) {
     return PrintExports(argv[2]);
   }
   std::fprintf(stderr,
                "usage: htn_window_probe window | box CAPTION | close | wait-fullscreen SECONDS | frame |"
-               " watch SECONDS | exports PATH\n");
+               " watch SECONDS | serve | exports PATH\n");
   return 2;
 }
