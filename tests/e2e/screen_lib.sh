@@ -4,10 +4,11 @@
 #
 # Loop time. After every presented frame the intro keeps that frame's loop time, in milliseconds,
 # in its window (0 before the first). StartFrameLog starts a probe that writes each new one to
-# /out/frames.log as the frames come, and one that answers FrameNow at once. Direct3D lets a program run up to three presents ahead of
-# the picture on the screen, so a screenshot begun while frame k was the last presented shows
-# frame k-3 or a later one, and at most the one last presented when it is done. Waits are for
-# frames, however slowly they come; only a generous limit applies.
+# /out/frames.log as the frames come, and one that answers FrameNow at once. Direct3D lets a
+# program run up to three presents ahead of the picture on the screen, so a screenshot begun while
+# frame k was the last presented shows frame k-3 or a later one, and at most the one last
+# presented when it is done. Waits are for frames, however slowly they come; only a generous
+# limit applies.
 
 Now() { date +%s.%N; }
 
