@@ -144,7 +144,7 @@ ProbeWindow() {
 }
 
 WaitForIntroWindow() {
-  WaitFor "${1:-20}" ProbeWindow
+  WaitFor "${1:-60}" ProbeWindow
 }
 
 # ProbeBox CAPTION: the message box with that caption: probe[text], probe[owner] (its owner's

@@ -26,8 +26,8 @@ SilentShow() {
   echo " without $2"
   StartRecording "$1"
   StartIntro "$3"
-  Require 'a "Lyd" box appears' WaitForMessageBox Lyd 30
-  Require "it is dismissed" DismissSoundWarning 5
+  Require 'a "Lyd" box appears' WaitForMessageBox Lyd 120
+  Require "it is dismissed" DismissSoundWarning 30
   Expect "no second box follows" eval '! WaitFor 3 FindXWindowByName "^(Lyd|Error)$"'
   Expect "the show runs on to 4 s" WaitFor 120 eval 'ReadProbe frame && ((probe[frame_ms] >= 4000))'
   PostClose

@@ -8,7 +8,7 @@ CloseAndCheck() {
   shift
   echo " $how"
   StartIntroSilenced
-  Require "the sound warning is dismissed" DismissSoundWarning 30
+  Require "the sound warning is dismissed" DismissSoundWarning 120
   Require "the intro window appears" WaitForIntroWindow
   "$@"
   # Not a timing test: a hung shutdown would otherwise hold the run until its time limit.

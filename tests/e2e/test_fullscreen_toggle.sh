@@ -29,7 +29,7 @@ FramesLater() {
 }
 
 StartIntroSilenced
-Require "the sound warning is dismissed" DismissSoundWarning 30
+Require "the sound warning is dismissed" DismissSoundWarning 120
 Require "the intro window appears" WaitForIntroWindow
 
 Expect "borderless full screen over the virtual screen" CoversVirtualScreen

@@ -11,7 +11,7 @@ Require "a 960x540 screen" ScreenIs 960x540
 read -r width height <<<"$(ScreenSize)"
 StartIntroSilenced
 StartFrameLog
-Require "the sound warning is dismissed" DismissSoundWarning 30
+Require "the sound warning is dismissed" DismissSoundWarning 120
 
 Require "the show reaches 4.5 s" WaitForLoopTime 4500
 Shot /out/logo.png

@@ -20,10 +20,10 @@ signatureRegion=$(SignatureRegion "$width" "$height")
 launchedAt=$(Now)
 StartIntroSilenced
 StartFrameLog
-unframed=() windowShots=0 boxShots=0 frame=0
+unframed=() windowShots=0 boxShots=0 frame=0 shot=0 deadline=$((SECONDS + 120))
 declare -A leftOut=()
-for shot in $(seq 1 300); do
-  file=/out/launch$shot.png
+while ((SECONDS < deadline)); do
+  shot=$((shot + 1)) file=/out/launch$shot.png
   import -window root "$file"
   leftOut[$file]=
   if box=$(FindXWindowByName '^Lyd$'); then
@@ -40,7 +40,7 @@ for shot in $(seq 1 300); do
   fi
   unframed+=("$file")
   if ((boxShots == 2)) && [[ -z ${dismissedAt:-} ]]; then
-    Require 'the "Lyd" box is dismissed' DismissSoundWarning 5
+    Require 'the "Lyd" box is dismissed' DismissSoundWarning 30
     dismissedAt=$(Now)
   fi
 done

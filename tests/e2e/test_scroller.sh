@@ -20,7 +20,7 @@ aboveBand="0 0 $width $((height / 2 - 190))"
 belowBand="0 $((height / 2 + 190)) $width $((height - 60))"
 StartIntroSilenced
 StartFrameLog
-Require "the sound warning is dismissed" DismissSoundWarning 30
+Require "the sound warning is dismissed" DismissSoundWarning 120
 
 Require "the show reaches 6 s" WaitForLoopTime 6000
 Shot /out/at6.png

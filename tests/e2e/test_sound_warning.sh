@@ -4,12 +4,12 @@
 source "$(dirname "$0")/lib.sh"
 
 StartIntroSilenced
-Require 'a "Lyd" box appears' WaitForMessageBox Lyd 30
+Require 'a "Lyd" box appears' WaitForMessageBox Lyd 120
 ProbeBox Lyd
 ExpectEqual "its text names the embedded MP3" "Kunne ikke starte innebygd MP3 (IDR_RCDATA1)." "${probe[text]:-}"
 ExpectEqual "it is owned by the intro window" HTN_D3D11_IntroWnd "${probe[owner]:-}"
 ExpectEqual "the pointer shows while it is up" 1 "${probe[pointer]:-}"
-Require "the harness dismisses it" DismissSoundWarning 5
+Require "the harness dismisses it" DismissSoundWarning 30
 sleep 1
 Expect "the intro runs on after it" IntroRunning
 Expect "its window is still there" ProbeWindow
