@@ -172,8 +172,10 @@ void RenderFrame(float t)
     if (!intro.renderer.swapChain) return;
     DrawFrame(t);
     if (PresentWithSignature()) {
-        // Tools that watch the screen read the loop time of the frame on it, in milliseconds.
-        SetWindowLongPtrW(intro.shell.mainWindow, GWLP_USERDATA, static_cast<LONG_PTR>(t * 1000.0f));
+        // Tools that watch the screen read the loop time of the frame on it, in milliseconds; 0 is
+        // kept for "no frame yet", so the first frame counts as at least 1.
+        const LONG_PTR stamp = static_cast<LONG_PTR>(t * 1000.0f);
+        SetWindowLongPtrW(intro.shell.mainWindow, GWLP_USERDATA, stamp > 0 ? stamp : 1);
     }
     CloseWhenOver(t);
 }
