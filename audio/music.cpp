@@ -12,9 +12,7 @@ template <typename Entry>
 Entry FindEntry(const wchar_t* library, const char* name)
 {
     HMODULE module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (module == nullptr) return nullptr;
-    // Through a generic function type, which the compiler accepts as a deliberate reinterpretation.
-    return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    return module == nullptr ? nullptr : FindLibraryEntry<Entry>(module, name);
 }
 
 // Each entry is looked up on first use; a missing library or entry fails the call.

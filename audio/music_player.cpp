@@ -64,13 +64,6 @@ void TearDown(MusicState& music, bool keepTrack)
 constexpr UINT32 kDefaultProcessor = 1;
 constexpr DWORD kTargetWindowsVersion = 0x0A000010;
 
-template <typename Entry>
-Entry FindEntry(HMODULE library, const char* name)
-{
-    // Through a generic function type, which the compiler accepts as a deliberate reinterpretation.
-    return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
-
 // The loader's error as an HRESULT; a loader that failed without saying why still counts as failed.
 HRESULT LastErrorCode()
 {
@@ -86,9 +79,9 @@ HRESULT FindEngineEntries(MusicState& music)
             return LastErrorCode();
         }
         music.createWithVersionInfo =
-            FindEntry<XAudio2CreateWithVersionInfoEntry>(music.xaudioLibrary, "XAudio2CreateWithVersionInfo");
+            FindLibraryEntry<XAudio2CreateWithVersionInfoEntry>(music.xaudioLibrary, "XAudio2CreateWithVersionInfo");
         if (music.createWithVersionInfo == nullptr) {
-            music.create = FindEntry<XAudio2CreateEntry>(music.xaudioLibrary, "XAudio2Create");
+            music.create = FindLibraryEntry<XAudio2CreateEntry>(music.xaudioLibrary, "XAudio2Create");
         }
     }
     if (music.createWithVersionInfo == nullptr && music.create == nullptr) {

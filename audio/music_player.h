@@ -2,6 +2,14 @@
 
 #include "core/intro_state.h"
 
+// An entry of a library loaded at run time, null when the library lacks it.
+template <typename Entry>
+Entry FindLibraryEntry(HMODULE library, const char* name)
+{
+    // Through a generic function type, which the compiler accepts as a deliberate reinterpretation.
+    return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
+
 // Creates music.audioEngine, loading the platform's XAudio2 library and finding its creation entry
 // on first use. Returns the failing code (a Win32 error as an HRESULT when the library or its
 // entry is missing).
