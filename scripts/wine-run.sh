@@ -12,6 +12,8 @@
 #   --timeout SECONDS      hard limit for the whole run (default: $HTN_TIMEOUT or 600)
 #   --host-display         use the host's X display ($DISPLAY) and PulseAudio instead of private ones
 #   HTN_SCREEN=WxHxD       size of the private display (default 1280x720x24)
+#   HTN_D3D=wined3d|dxvk   Direct3D 11 through Wine's wined3d (default) or through DXVK over Vulkan
+#   HTN_VK_VALIDATION=1    under DXVK, load Vulkan's validation layer (messages on stderr)
 # Every exported HTN_* variable reaches the program's environment.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"

@@ -15,6 +15,7 @@ HTN_ROOT_SUITE=trixie
 HTN_ROOT_PACKAGES=(
   wine wine64 xvfb xdotool x11-utils imagemagick fonts-liberation gstreamer1.0-plugins-good
   pulseaudio pulseaudio-utils python3
+  dxvk dxvk-wine64 libvulkan1 mesa-vulkan-drivers vulkan-validationlayers vulkan-tools
 )
 
 # Jobs for every build and for ctest. The machine is shared with other builds and Wine runs, so

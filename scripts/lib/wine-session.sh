@@ -75,7 +75,36 @@ StartNullSink() {
 
 export WINEARCH=win64 WINEDEBUG=-all
 # Mono and Gecko are never wanted; callers may add more, such as "xaudio2_9=" to take the sound away.
-export WINEDLLOVERRIDES="mscoree,mshtml=${HTN_DLL_OVERRIDES:+;$HTN_DLL_OVERRIDES}"
+overrides="mscoree,mshtml="
+
+# The Direct3D 11 implementation: Wine's own wined3d (over OpenGL), or DXVK (over Vulkan, as
+# Proton runs it), each on Mesa's software renderer.
+case ${HTN_D3D:-wined3d} in
+  wined3d) ;;
+  dxvk)
+    # DXVK's two DLLs stand in for Wine's builtin ones in this run's prefix only.
+    for dll in d3d11 dxgi; do
+      cp "/usr/lib/dxvk/wine64/$dll.dll.so" "$WINEPREFIX/drive_c/windows/system32/$dll.dll"
+    done
+    overrides+=";d3d11,dxgi=n"
+    # Xvfb's modes carry no dot clock, so through XRandR Wine reports a 0 Hz display, and DXVK 2.6
+    # divides by that rate in Present; without XRandR Wine reports 60 Hz.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
+    # DXVK's log goes to stderr, where it names the Vulkan device it renders with.
+    export DXVK_LOG_PATH=none DXVK_LOG_LEVEL=${HTN_DXVK_LOG_LEVEL:-info}
+    mkdir -p /root/dxvk-cache
+    export DXVK_STATE_CACHE_PATH=/root/dxvk-cache
+    ;;
+  *)
+    echo "wine-session: HTN_D3D must be wined3d or dxvk, not '$HTN_D3D'" >&2
+    exit 2
+    ;;
+esac
+# Vulkan's validation layer checks every Vulkan call DXVK makes; its messages go to stderr.
+if [[ ${HTN_VK_VALIDATION:-0} == 1 ]]; then
+  export VK_INSTANCE_LAYERS=VK_LAYER_KHRONOS_validation
+fi
+export WINEDLLOVERRIDES="$overrides${HTN_DLL_OVERRIDES:+;$HTN_DLL_OVERRIDES}"
 
 if mountpoint -q /out; then
   cd /out
