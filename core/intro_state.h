@@ -42,6 +42,15 @@ struct RendererState {
     int offscreenWidth = 0;
     int offscreenHeight = 0;
 
+    // The signature "dorv", rasterised once with GDI and blended over the back buffer before every
+    // Present, so it is part of each presented picture.
+    ID3D11PixelShader* signaturePixelShader = nullptr;
+    ID3D11Texture2D* signatureTexture = nullptr;
+    ID3D11ShaderResourceView* signatureView = nullptr;
+    ID3D11BlendState* signatureBlend = nullptr;
+    int signatureWidth = 0;
+    int signatureHeight = 0;
+
     bool windowDestroyed = false;
 };
 

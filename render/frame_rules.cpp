@@ -36,6 +36,12 @@ void FillSceneConstants(SceneConstants& constants, const FrameInputs& inputs)
     constants.exitT = inputs.exitActive ? ExitSeconds(inputs.t, inputs.exitStartTime) : 0.0f;
 }
 
+SignatureBox PlaceSignature(int clientHeight, int textWidth, int textHeight)
+{
+    return SignatureBox{kSignatureLeft - kSignatureMargin, clientHeight - kSignatureRise - kSignatureMargin,
+                        textWidth + 2 * kSignatureMargin, textHeight + 2 * kSignatureMargin};
+}
+
 bool ShouldCloseWindow(bool windowDestroyed, float exitT) { return !windowDestroyed && exitT >= kEndCardSeconds; }
 
 bool IsDeviceLost(uint32_t result) { return result == kDeviceRemoved || result == kDeviceReset; }

@@ -85,6 +85,24 @@ float ExitSeconds(float t, float exitStartTime);
 // Writes every named field of constants for one frame and leaves the padding as it was.
 void FillSceneConstants(SceneConstants& constants, const FrameInputs& inputs);
 
+// The signature "dorv" is written in the window's default font with its cell's top-left corner
+// 8 pixels from the left and 24 above the bottom of the client area. Its coverage is rasterised
+// with a margin on every side, for glyphs and their smoothing that reach past the text cell.
+constexpr int kSignatureLeft = 8;
+constexpr int kSignatureRise = 24;
+constexpr int kSignatureMargin = 4;
+
+struct SignatureBox {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Where the signature's coverage (the text cell plus its margin, textWidth x textHeight without it)
+// lies on a back buffer clientHeight pixels high.
+SignatureBox PlaceSignature(int clientHeight, int textWidth, int textHeight);
+
 // The end card closes the window ten seconds after Escape.
 constexpr float kEndCardSeconds = 10.0f;
 

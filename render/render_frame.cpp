@@ -1,5 +1,5 @@
 // One frame: the scroller step, the constants, the passes of the pass table that the frame plan
-// runs, then Present, the signature and, ten seconds after Escape, the window's close.
+// runs, then the signature, Present and, ten seconds after Escape, the window's close.
 #include "audio/music.h"
 #include "core/intro_state.h"
 #include "render/frame_rules.h"
@@ -14,6 +14,8 @@ constexpr float kClearColour[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 // sampler in s1), the offscreen picture in t1 (read by the composite pass).
 constexpr UINT kMaskSlot = 0;
 constexpr UINT kOffscreenSlot = 1;
+// The signature's coverage, read by its own shader over the finished picture.
+constexpr UINT kSignatureSlot = 2;
 
 void WriteSceneConstants(float t)
 {
@@ -147,22 +149,47 @@ void DrawFrame(float t)
     }
 }
 
+void DrawSignature()
+{
+    RendererState& renderer = intro.renderer;
+    if (!renderer.backBufferView || !renderer.signatureView || !renderer.signaturePixelShader ||
+        !renderer.signatureBlend) {
+        return;
+    }
+    ID3D11DeviceContext* context = renderer.context;
+    // The viewport covers the signature's rectangle, so the one triangle draws nothing else; the
+    // back buffer clips what lies past its edges.
+    const SignatureBox box = PlaceSignature(intro.shell.clientHeight, renderer.signatureWidth - 2 * kSignatureMargin,
+                                            renderer.signatureHeight - 2 * kSignatureMargin);
+    D3D11_VIEWPORT viewport = {};
+    viewport.TopLeftX = static_cast<float>(box.left);
+    viewport.TopLeftY = static_cast<float>(box.top);
+    viewport.Width = static_cast<float>(box.width);
+    viewport.Height = static_cast<float>(box.height);
+    viewport.MaxDepth = 1.0f;
+    context->RSSetViewports(1, &viewport);
+    context->OMSetRenderTargets(1, &renderer.backBufferView, nullptr);
+    context->OMSetBlendState(renderer.signatureBlend, nullptr, 0xFFFFFFFFu);
+    context->VSSetShader(renderer.vertexShader, nullptr, 0);
+    context->PSSetShader(renderer.signaturePixelShader, nullptr, 0);
+    SetShaderResource(kSignatureSlot, renderer.signatureView);
+    context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
+    context->Draw(3, 0);
+    SetShaderResource(kSignatureSlot, nullptr);
+    // The passes draw with the default blend.
+    context->OMSetBlendState(nullptr, nullptr, 0xFFFFFFFFu);
+}
+
 bool PresentWithSignature()
 {
+    // The signature is drawn into the picture itself, so every presented frame carries it, however
+    // the picture reaches the screen.
+    DrawSignature();
     const HRESULT presented = intro.renderer.swapChain->Present(1, 0);
     if (IsDeviceLost(static_cast<uint32_t>(presented))) {
         RecoverRenderer();
         return false;
     }
-
-    // The signature goes over the presented picture on the window itself, after every Present.
-    HWND window = intro.shell.mainWindow;
-    HDC dc = GetDC(window);
-    if (!dc) return true;
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
-    TextOutW(dc, 8, intro.shell.clientHeight - 24, L"dorv", 4);
-    ReleaseDC(window, dc);
     return true;
 }
 

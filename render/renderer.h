@@ -62,6 +62,11 @@ void RenderFrame(float t);
 // scroller or the fade moves on, and the window closes on time.
 void AdvanceUnseenFrame(float t);
 
-// Presents on the next vertical blank and writes the signature over the window; recovers the
+// Blends the signature "dorv" into the back buffer over the frame drawn there, white with GDI's
+// smoothing, its text cell's top-left 8 pixels from the left and 24 above the bottom. Nothing when
+// the signature or the back buffer is missing.
+void DrawSignature();
+
+// Draws the signature into the frame and presents it on the next vertical blank; recovers the
 // renderer when the device was lost. False when the frame did not reach the screen.
 bool PresentWithSignature();

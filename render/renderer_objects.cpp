@@ -1,11 +1,13 @@
 // Every object the renderer owns, in the fixed order of creation: the device and swap chain, the
-// back-buffer view, the offscreen target, the samplers, the shaders and the constant buffer. Each
-// object's creation stands beside its resize and release; InitRenderer, ResizeRenderer and
-// ReleaseRenderer at the end walk them in order.
+// back-buffer view, the offscreen target, the samplers, the shaders, the constant buffer and, after
+// the scroller's mask, the signature. Each object's creation stands beside its resize and release;
+// InitRenderer, ResizeRenderer and ReleaseRenderer at the end walk them in order.
 #include "render/renderer.h"
 
+#include <cstring>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "core/failure_report.h"
 #include "core/intro_state.h"
@@ -209,12 +211,21 @@ bool CreateShaders()
     for (int pass = 0; pass < kPassCount; ++pass) {
         if (!CreatePixelShader(pass, profiles.pixel)) return false;
     }
+    // The signature's shader is no pass of its own: it draws over whichever pass finished the frame.
+    ID3DBlob* signatureCode = CompileEntry("SignaturePS", profiles.pixel);
+    if (!signatureCode) return false;
+    const HRESULT signatureResult =
+        renderer.device->CreatePixelShader(signatureCode->GetBufferPointer(), signatureCode->GetBufferSize(),
+                                           nullptr, &renderer.signaturePixelShader);
+    signatureCode->Release();
+    CheckCreated(signatureResult, renderer.signaturePixelShader, L"CreatePixelShader(signature)");
     return true;
 }
 
 void ReleaseShaders()
 {
     RendererState& renderer = intro.renderer;
+    ReleaseField(renderer.signaturePixelShader);
     for (int pass = kPassCount - 1; pass >= 0; --pass) {
         ReleaseField(renderer.pixelShaders[pass]);
     }
@@ -233,6 +244,134 @@ bool CreateConstantBuffer()
     RendererState& renderer = intro.renderer;
     const HRESULT result = renderer.device->CreateBuffer(&desc, nullptr, &renderer.constantBuffer);
     return CheckCreated(result, renderer.constantBuffer, L"CreateBuffer(CB)");
+}
+
+// --- The signature: "dorv" rasterised once with GDI, and the blend that lays it over the picture.
+
+constexpr wchar_t kSignatureText[] = L"dorv";
+constexpr int kSignatureLength = 4;
+
+// GDI's pixels of the signature, white on black, top row first: 32-bit BGRX, as GDI writes them.
+struct SignaturePixels {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> bgrx;
+};
+
+// Writes the text in the font a fresh device context of the window holds, as the window itself
+// would show it, with the text cell's top-left corner at the margin. False when GDI cannot.
+bool RasteriseSignature(SignaturePixels* pixels)
+{
+    HWND window = intro.shell.mainWindow;
+    const HDC windowDc = GetDC(window);
+    if (!windowDc) return false;
+    const HGDIOBJ font = GetCurrentObject(windowDc, OBJ_FONT);
+    const HDC dc = CreateCompatibleDC(windowDc);
+    ReleaseDC(window, windowDc);
+    if (!dc) return false;
+    const HGDIOBJ replacedFont = SelectObject(dc, font);
+
+    SIZE text = {};
+    GetTextExtentPoint32W(dc, kSignatureText, kSignatureLength, &text);
+    const SignatureBox box = PlaceSignature(0, text.cx, text.cy);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = box.width;
+    info.bmiHeader.biHeight = -box.height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const bool drawn = bitmap && bits;
+    if (drawn) {
+        const HGDIOBJ replacedBitmap = SelectObject(dc, bitmap);
+        const size_t count = static_cast<size_t>(box.width) * static_cast<size_t>(box.height);
+        std::memset(bits, 0, count * sizeof(uint32_t));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(255, 255, 255));
+        TextOutW(dc, kSignatureMargin, kSignatureMargin, kSignatureText, kSignatureLength);
+        // GDI may batch drawing; the pixels are read directly next.
+        GdiFlush();
+        const uint32_t* first = static_cast<const uint32_t*>(bits);
+        pixels->bgrx.assign(first, first + count);
+        pixels->width = box.width;
+        pixels->height = box.height;
+        SelectObject(dc, replacedBitmap);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    SelectObject(dc, replacedFont);
+    DeleteDC(dc);
+    return drawn;
+}
+
+// The signature's coverage adds to the picture scaled by one minus itself, channel by channel, and
+// the picture's alpha stays.
+D3D11_BLEND_DESC SignatureBlendDescription()
+{
+    D3D11_BLEND_DESC desc = {};
+    D3D11_RENDER_TARGET_BLEND_DESC& target = desc.RenderTarget[0];
+    target.BlendEnable = TRUE;
+    target.SrcBlend = D3D11_BLEND_ONE;
+    target.DestBlend = D3D11_BLEND_INV_SRC_COLOR;
+    target.BlendOp = D3D11_BLEND_OP_ADD;
+    target.SrcBlendAlpha = D3D11_BLEND_ZERO;
+    target.DestBlendAlpha = D3D11_BLEND_ONE;
+    target.BlendOpAlpha = D3D11_BLEND_OP_ADD;
+    target.RenderTargetWriteMask = D3D11_COLOR_WRITE_ENABLE_ALL;
+    return desc;
+}
+
+void ReleaseSignature()
+{
+    RendererState& renderer = intro.renderer;
+    ReleaseField(renderer.signatureBlend);
+    ReleaseField(renderer.signatureView);
+    ReleaseField(renderer.signatureTexture);
+    renderer.signatureWidth = 0;
+    renderer.signatureHeight = 0;
+}
+
+// A show without its signature still runs: each failure here is reported, and frames go unsigned.
+// The signature's objects are all made or none is kept.
+void CreateSignature()
+{
+    RendererState& renderer = intro.renderer;
+    SignaturePixels pixels;
+    if (!RasteriseSignature(&pixels)) {
+        ReportFailure(L"CreateDIBSection(signature)", static_cast<uint32_t>(E_FAIL));
+        return;
+    }
+
+    D3D11_TEXTURE2D_DESC desc = {};
+    desc.Width = static_cast<UINT>(pixels.width);
+    desc.Height = static_cast<UINT>(pixels.height);
+    desc.MipLevels = 1;
+    desc.ArraySize = 1;
+    desc.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+    desc.SampleDesc.Count = 1;
+    desc.Usage = D3D11_USAGE_IMMUTABLE;
+    desc.BindFlags = D3D11_BIND_SHADER_RESOURCE;
+    D3D11_SUBRESOURCE_DATA initialData = {};
+    initialData.pSysMem = pixels.bgrx.data();
+    initialData.SysMemPitch = 4u * static_cast<UINT>(pixels.width);
+    const D3D11_BLEND_DESC blend = SignatureBlendDescription();
+    HRESULT result = renderer.device->CreateTexture2D(&desc, &initialData, &renderer.signatureTexture);
+    bool made = CheckCreated(result, renderer.signatureTexture, L"CreateTexture2D(signature)");
+    if (made) {
+        result = renderer.device->CreateShaderResourceView(renderer.signatureTexture, nullptr, &renderer.signatureView);
+        made = CheckCreated(result, renderer.signatureView, L"CreateSRV(signature)");
+    }
+    if (made) {
+        result = renderer.device->CreateBlendState(&blend, &renderer.signatureBlend);
+        made = CheckCreated(result, renderer.signatureBlend, L"CreateBlendState(signature)");
+    }
+    if (!made) {
+        ReleaseSignature();
+        return;
+    }
+    renderer.signatureWidth = pixels.width;
+    renderer.signatureHeight = pixels.height;
 }
 
 }  // namespace
@@ -303,6 +442,7 @@ bool InitRenderer()
 
     // The scroller reports its own failures; without its mask the show cannot run.
     BuildScrollerMask();
+    CreateSignature();
     WarmPasses();
     return intro.scroller.maskView != nullptr;
 }
@@ -338,6 +478,7 @@ bool ResizeRenderer(HWND window)
 void ReleaseRenderer()
 {
     RendererState& renderer = intro.renderer;
+    ReleaseSignature();
     ReleaseScrollerMask();
     ReleaseField(renderer.constantBuffer);
     ReleaseSamplers();

@@ -1,7 +1,8 @@
 
 // HTN intro: every GPU program of the intro. One vertex shader draws a full-screen triangle for
 // all passes; ScenePS draws background, logo and scroller at half size, EndPS the end card at full
-// size, CompositePS stretches the half-size scene onto the screen.
+// size, CompositePS stretches the half-size scene onto the screen, SignaturePS blends the signature
+// over the finished picture.
 
 // Written once per frame; every pass of a frame sees the same values.
 cbuffer CB : register(b0)
@@ -678,4 +679,20 @@ float4 CompositePS(VSOut i) : SV_Target
     float v = VIGNETTE_FLOOR + VIGNETTE_DEPTH * (1.0 - saturate((length(p) - VIGNETTE_RADIUS) * VIGNETTE_FALLOFF));
     col = v * col;
     return float4(saturate(col), 1.0);
+}
+
+// --- Signature: "dorv" as GDI wrote it, white on black, drawn through a viewport over its
+// rectangle with a blend of one and one minus source colour. That is GDI's own blend of smoothed
+// white text over the picture, channel by channel: coverage + (1 - coverage) * picture.
+
+Texture2D signatureTex : register(t2);
+
+float4 SignaturePS(VSOut i) : SV_Target
+{
+    uint width;
+    uint height;
+    signatureTex.GetDimensions(width, height);
+    // uv grows upward over the viewport, the texture's rows downward.
+    int2 texel = int2(i.uv.x * width, (1.0 - i.uv.y) * height);
+    return float4(signatureTex.Load(int3(texel, 0)).rgb, 0.0);
 }

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "core/intro_state.h"
 #include "render/frame_rules.h"
@@ -136,6 +139,113 @@ TEST(RenderFrameEndCard, EscapeFreezesTheScrollerWhereItStands)
     RenderFrame(8.0f);
     EXPECT_EQ(intro.scroller.scrollOffset, moving);
     EXPECT_TRUE(bed.reports().empty());
+}
+
+// The presented picture as GDI would have had it over the window: "dorv" written with TextOutW,
+// white on a transparent background, in the font a fresh device context of the window holds, with
+// its top-left at (8, height - 24). RGBA bytes, top row first, like Script().presented.
+std::vector<uint8_t> WithGdiSignature(HWND window, const std::vector<uint8_t>& rgba, int width, int height)
+{
+    const HDC windowDc = GetDC(window);
+    const HGDIOBJ font = GetCurrentObject(windowDc, OBJ_FONT);
+    const HDC dc = CreateCompatibleDC(windowDc);
+    ReleaseDC(window, windowDc);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<uint8_t> result(rgba.size());
+    if (!bitmap || !bits) return result;
+    auto* bgrx = static_cast<uint8_t*>(bits);
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+        bgrx[i + 0] = rgba[i + 2];
+        bgrx[i + 1] = rgba[i + 1];
+        bgrx[i + 2] = rgba[i + 0];
+        bgrx[i + 3] = 0;
+    }
+    const HGDIOBJ replacedBitmap = SelectObject(dc, bitmap);
+    const HGDIOBJ replacedFont = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    TextOutW(dc, 8, height - 24, L"dorv", 4);
+    GdiFlush();
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+        result[i + 0] = bgrx[i + 2];
+        result[i + 1] = bgrx[i + 1];
+        result[i + 2] = bgrx[i + 0];
+        result[i + 3] = rgba[i + 3];
+    }
+    SelectObject(dc, replacedFont);
+    SelectObject(dc, replacedBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return result;
+}
+
+// The frame for loop time t presented without and then with the signature; checks that the
+// signed one is GDI's rendering of "dorv" over the unsigned one, to within rounding.
+void ExpectGdisSignature(HWND window, float t, const char* path)
+{
+    SCOPED_TRACE(path);
+    RendererState& renderer = intro.renderer;
+    DrawFrame(t);
+    renderer.swapChain->Present(0, 0);
+    const std::vector<uint8_t> unsigned_ = Script().presented;
+    RenderFrame(t);
+    const std::vector<uint8_t>& drawn = Script().presented;
+    const int width = static_cast<int>(Script().presentedWidth);
+    const int height = static_cast<int>(Script().presentedHeight);
+    ASSERT_EQ(drawn.size(), unsigned_.size());
+    const std::vector<uint8_t> gdi = WithGdiSignature(window, unsigned_, width, height);
+
+    int inked = 0;
+    int worst = 0;
+    int left = width;
+    int top = height;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const size_t i = (static_cast<size_t>(y) * width + x) * 4;
+            bool changed = false;
+            for (int c = 0; c < 3; ++c) {
+                worst = std::max(worst, std::abs(drawn[i + c] - gdi[i + c]));
+                changed = changed || gdi[i + c] != unsigned_[i + c];
+            }
+            if (!changed) continue;
+            ++inked;
+            left = std::min(left, x);
+            top = std::min(top, y);
+        }
+    }
+    EXPECT_LE(worst, 2) << "largest channel difference from GDI's text";
+    EXPECT_GE(inked, 20) << "GDI's text touches at least the pixels of four letters";
+    EXPECT_NEAR(left, 8, 1);
+    EXPECT_GE(top, height - 24);
+    EXPECT_LT(top, height - 24 + 8);
+}
+
+// The signature is part of the picture itself, in both paths and after a resize, so whatever
+// presents the frame shows it.
+TEST(RenderFrameSignature, EveryFrameCarriesGdisDorvBlendedOverThePicture)
+{
+    RenderTestBed bed(320, 200);
+    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(bed.reports().empty());
+    ReplacePixelShader(intro.renderer.pixelShaders[kScenePass], "GreyPS");
+    Script().capturePresents = true;
+    ExpectGdisSignature(bed.window(), 3.0f, "over the grey scene");
+
+    bed.ResizeClient(300, 160);
+    ASSERT_TRUE(ResizeRenderer(bed.window()));
+    ExpectGdisSignature(bed.window(), 3.5f, "after a resize");
+
+    intro.shell.exit.exitActive = true;
+    intro.shell.exit.exitStartTime = 3.5f;
+    ExpectGdisSignature(bed.window(), 4.5f, "over the end card");
 }
 
 }  // namespace

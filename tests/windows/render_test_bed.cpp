@@ -41,10 +41,18 @@ std::vector<NamedField> Fields()
             {"scenePixelShader", r.pixelShaders[kScenePass]},
             {"compositePixelShader", r.pixelShaders[kCompositePass]},
             {"endPixelShader", r.pixelShaders[kEndPass]},
+            {"signaturePixelShader", r.signaturePixelShader},
             {"constantBuffer", r.constantBuffer},
             {"maskTexture", intro.scroller.maskTexture},
-            {"maskView", intro.scroller.maskView}};
+            {"maskView", intro.scroller.maskView},
+            {"signatureTexture", r.signatureTexture},
+            {"signatureView", r.signatureView},
+            {"signatureBlend", r.signatureBlend}};
 }
+
+// The device, its context and the swap chain are doubles or live as long as the device: the
+// doubles log their own releases.
+bool IsDeviceChild(const std::string& name) { return name != "device" && name != "context" && name != "swapChain"; }
 
 void Witness(ID3D11DeviceChild* object, const char* name)
 {
@@ -97,14 +105,27 @@ std::vector<std::string> CreatedObjects()
     return created;
 }
 
+void WatchRendererReleases()
+{
+    for (const NamedField& field : Fields()) {
+        if (field.object && IsDeviceChild(field.name)) {
+            WatchReleases(static_cast<IUnknown*>(const_cast<void*>(field.object)), field.name);
+        }
+    }
+}
+
 void WitnessRendererObjects()
 {
     const RendererState& r = intro.renderer;
+    Witness(r.signatureBlend, "signatureBlend");
+    Witness(r.signatureView, "signatureView");
+    Witness(r.signatureTexture, "signatureTexture");
     Witness(intro.scroller.maskView, "maskView");
     Witness(intro.scroller.maskTexture, "maskTexture");
     Witness(r.constantBuffer, "constantBuffer");
     Witness(r.maskBorderSampler, "maskBorderSampler");
     Witness(r.linearSampler, "linearSampler");
+    Witness(r.signaturePixelShader, "signaturePixelShader");
     Witness(r.pixelShaders[kEndPass], "endPixelShader");
     Witness(r.pixelShaders[kCompositePass], "compositePixelShader");
     Witness(r.pixelShaders[kScenePass], "scenePixelShader");

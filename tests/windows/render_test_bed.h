@@ -35,3 +35,7 @@ std::vector<std::string> AllRendererObjects();
 
 // Attaches a destruction witness to every device child the renderer holds.
 void WitnessRendererObjects();
+
+// Logs the program's own Release call of every device child the renderer holds, until
+// StopWatchingReleases.
+void WatchRendererReleases();

@@ -1,6 +1,7 @@
 #include "render_test_doubles.h"
 
 #include <cstring>
+#include <map>
 
 #include "render/renderer.h"
 
@@ -175,6 +176,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE CreateBlendState(const D3D11_BLEND_DESC* desc, ID3D11BlendState** state) override
     {
+        HRESULT result = S_OK;
+        if (script.ShouldFail("CreateBlendState", result)) return Refuse(result, state);
         return real_->CreateBlendState(desc, state);
     }
     HRESULT STDMETHODCALLTYPE CreateDepthStencilState(const D3D11_DEPTH_STENCIL_DESC* desc,
@@ -492,4 +495,70 @@ void WitnessDestruction(ID3D11DeviceChild* object, const char* name)
     DestructionWitness* witness = new DestructionWitness(name);
     object->SetPrivateDataInterface(kWitnessGuid, witness);
     witness->Release();
+}
+
+namespace {
+
+// Release watching: the Release slot of each watched object's table of methods is pointed at
+// WatchingRelease, which logs the calls that come from this executable (the program under test)
+// and passes every call on. Calls from inside the graphics runtime (a view dropping its texture,
+// say) are not the program's and go unlogged, as do calls on other threads.
+using ReleaseEntry = ULONG(STDMETHODCALLTYPE*)(IUnknown*);
+constexpr size_t kReleaseSlot = 2;  // IUnknown: QueryInterface, AddRef, Release
+
+struct ReleaseWatch {
+    DWORD thread = 0;
+    std::map<IUnknown*, std::string> names;
+    std::map<void**, ReleaseEntry> originals;  // per patched method table
+};
+
+ReleaseWatch watch;
+
+void** MethodTable(IUnknown* object) { return *reinterpret_cast<void***>(object); }
+
+void WriteReleaseSlot(void** table, void* entry)
+{
+    DWORD protection = 0;
+    VirtualProtect(&table[kReleaseSlot], sizeof(void*), PAGE_READWRITE, &protection);
+    table[kReleaseSlot] = entry;
+    DWORD unused = 0;
+    VirtualProtect(&table[kReleaseSlot], sizeof(void*), protection, &unused);
+    FlushInstructionCache(GetCurrentProcess(), &table[kReleaseSlot], sizeof(void*));
+}
+
+bool CalledFromThisExecutable(const void* returnAddress)
+{
+    const auto* base = reinterpret_cast<const uint8_t*>(GetModuleHandleW(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const auto* address = static_cast<const uint8_t*>(returnAddress);
+    return address >= base && address < base + nt->OptionalHeader.SizeOfImage;
+}
+
+ULONG STDMETHODCALLTYPE WatchingRelease(IUnknown* self)
+{
+    const ReleaseEntry original = watch.originals.at(MethodTable(self));
+    if (GetCurrentThreadId() == watch.thread && CalledFromThisExecutable(__builtin_return_address(0))) {
+        const auto named = watch.names.find(self);
+        if (named != watch.names.end()) script.log.push_back(named->second);
+    }
+    return original(self);
+}
+
+}  // namespace
+
+void WatchReleases(IUnknown* object, const char* name)
+{
+    watch.thread = GetCurrentThreadId();
+    watch.names[object] = name;
+    void** table = MethodTable(object);
+    if (watch.originals.count(table)) return;
+    watch.originals[table] = reinterpret_cast<ReleaseEntry>(table[kReleaseSlot]);
+    WriteReleaseSlot(table, reinterpret_cast<void*>(&WatchingRelease));
+}
+
+void StopWatchingReleases()
+{
+    for (const auto& [table, original] : watch.originals) WriteReleaseSlot(table, reinterpret_cast<void*>(original));
+    watch = ReleaseWatch();
 }

@@ -51,3 +51,9 @@ ID3D11Device* WrapDevice(ID3D11Device* real);
 
 // Logs name into the script when object is destroyed (the object releases its private data then).
 void WitnessDestruction(ID3D11DeviceChild* object, const char* name);
+
+// Logs name into the script at every Release of object that this executable makes on the test's
+// thread, until StopWatchingReleases. It sees the program's own releases, whenever the runtime
+// destroys the object (some keep state objects cached until the device goes).
+void WatchReleases(IUnknown* object, const char* name);
+void StopWatchingReleases();

@@ -10,7 +10,6 @@
 #include "tools/capture/capture_options.h"
 #include "tools/capture/show_audio.h"
 #include "tools/capture/show_plan.h"
-#include "tools/capture/signature_overlay.h"
 #include "tools/frames/frame_capture.h"
 #include "tools/frames/frame_window.h"
 
@@ -79,13 +78,8 @@ bool WriteShowSound(const ShowPlan& plan, const std::string& path)
 
 // Each frame as the main loop would draw it at loop time k / fps: Escape is taken at its own loop
 // time before the first frame at or after it, and the scroller is stepped by the frame itself.
-bool StreamFrames(const ShowPlan& plan, HWND window)
+bool StreamFrames(const ShowPlan& plan)
 {
-    SignatureOverlay signature;
-    if (!signature.Open(window, intro.shell.clientWidth, intro.shell.clientHeight)) {
-        std::fprintf(stderr, "htn_capture: cannot make a device context for the signature\n");
-        return false;
-    }
     RgbaImage image;
     for (int frame = 0; frame < plan.frameCount; ++frame) {
         const float t = CaptureFrameTime(frame, plan.fps);
@@ -93,13 +87,14 @@ bool StreamFrames(const ShowPlan& plan, HWND window)
             intro.shell.exit.exitActive = true;
             intro.shell.exit.exitStartTime = plan.escapeAt;
         }
+        // The signature as the intro blends it into every frame before Present.
         DrawFrame(t);
+        DrawSignature();
         std::string error;
         if (!ReadBackBuffer(&image, &error)) {
             std::fprintf(stderr, "htn_capture: frame %d: %s\n", frame, error.c_str());
             return false;
         }
-        signature.Apply(&image);
         if (!WriteOut(image.rgba.data(), image.rgba.size())) {
             std::fprintf(stderr, "htn_capture: frame %d: standard output is closed\n", frame);
             return false;
@@ -132,7 +127,7 @@ int main(int argc, char** argv)
     if (captured) {
         std::fprintf(stderr, "htn_capture: plan %dx%d at %d fps, Escape at %.4f s, %d frames\n", options.width,
                      options.height, plan.fps, static_cast<double>(plan.escapeAt), plan.frameCount);
-        captured = WriteShowSound(plan, options.audioPath) && StreamFrames(plan, window);
+        captured = WriteShowSound(plan, options.audioPath) && StreamFrames(plan);
     }
     ReleaseRenderer();
     DestroyWindow(window);
