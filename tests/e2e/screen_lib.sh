@@ -170,6 +170,15 @@ AtLeast() { [[ $1 =~ ^-?[0-9.]+$ ]] && ! Less "$1" "$2"; }
 # of it or above it there.
 SignatureRegion() { echo "0 $(($2 - 60)) 120 $2"; }
 
+# SignatureShows FILE WIDTH HEIGHT: the signature's white is in its place on one screenshot. Its
+# light neutral pixels are told from the logo's plasma colours, which may reach into the corner.
+SignatureShows() {
+  local count minX minY maxX maxY top=$(($3 - 24))
+  read -r count minX minY maxX maxY <<<"$(ClassBox "$1" text $(SignatureRegion "$2" "$3"))"
+  AtLeast "$count" 20 && Within "$minX" 8 1 && AtLeast "$minY" "$top" && Less "$minY" $((top + 8)) &&
+    Less "$maxX" 60 && Less "$maxY" "$3"
+}
+
 # CheckSignature FILE WIDTH HEIGHT WHERE: checks over one screenshot.
 CheckSignature() {
   local count minX minY maxX maxY top=$(($3 - 24))

@@ -3,8 +3,8 @@
 # What the renderer puts on the screen over the show: nothing white from launch to the first frame,
 # behind the "Lyd" box either; black until the fade-in begins at 2.5 s, then a dark blue glow that
 # is brightest in the middle; the white signature "dorv" 8 px from the left with its top 24 px
-# above the bottom, over every picture; after Escape the end card's dark top and flat brown lower
-# half, until the window closes itself 10 s after the first Escape, with exit code 0.
+# above the bottom, in every presented picture; after Escape the end card's dark top and flat
+# brown lower half, until the window closes itself 10 s after the first Escape, with exit code 0.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/screen_lib.sh"
 
@@ -47,8 +47,8 @@ done
 Require "a frame is presented" test "${frame:-0}" -gt 0
 echo "  window up within ${windowAt:-?} s of launch; first frame within $(Since "${dismissedAt:-$launchedAt}") s of the box's dismissal"
 
-# Shots until 2.4 s of loop time; "dorv" shows from its drawing until the next frame covers it.
-# When frames come slowly, a shot may still show the black window from before the first one.
+# Shots until 2.4 s of loop time. When frames come slowly, a shot may still show the black window
+# from before the first frame.
 early=() framed=0
 for shot in $(seq 1 12); do
   file=/out/early$shot.png
@@ -63,6 +63,14 @@ Require "shots from before 2.5 s of loop time" test "${#early[@]}" -gt 0
 for shot in 1 2 3; do
   Require "the show reaches $(Seconds $((4100 + 400 * shot))) s" WaitForLoopTime $((4100 + 400 * shot))
   Shot "/out/glow$shot.png"
+done
+
+# The signature is part of every presented picture: a burst of shots over the turning logo and
+# the scroller, each of which must show it.
+Require "the show reaches 6 s" WaitForLoopTime 6000
+burst=()
+for shot in $(seq 1 40); do
+  Shot "/out/burst$shot.png" && burst+=("/out/burst$shot.png")
 done
 
 Require "Escape reaches the intro" SendKey Escape
@@ -100,15 +108,27 @@ Expect "and with the box up" test "$boxShots" -ge 2
 Expect "nothing white on the screen until the first frame, behind the box either" test "$whiteShots" -eq 0
 
 echo " before 2.5 s ($framed of ${#early[@]} shots surely show a presented frame)"
-signed=
+framedShots=() unsigned=()
 for file in "${early[@]}"; do
   brightest=$(Brightest "$file" $signatureRegion)
   echo "  $(basename "$file") (loop time $(Seconds "${shotFrom[$file]}")..$(Seconds "${shotTo[$file]}") s): brightest channel outside the signature corner $brightest"
   Expect "black before 2.5 s ($(basename "$file"))" test "$brightest" -le 2
-  read -r inkCount _ <<<"$(ClassBox "$file" ink $signatureRegion)"
-  [[ -n $signed || $inkCount -lt 20 ]] || signed=$file
+  ((shotFrom[$file] > 0)) || continue
+  framedShots+=("$file")
+  SignatureShows "$file" "$width" "$height" || unsigned+=("$(basename "$file")")
 done
-CheckSignature "${signed:-${early[0]}}" "$width" "$height" "over the black picture"
+Expect "a shot surely shows a presented frame before 2.5 s" test "${#framedShots[@]}" -gt 0
+Expect "every one of them shows the signature${unsigned[*]:+ (not: ${unsigned[*]})}" test "${#unsigned[@]}" -eq 0
+CheckSignature "${framedShots[0]:-${early[0]}}" "$width" "$height" "over the black picture"
+
+echo " from 6 s"
+unsigned=()
+for file in "${burst[@]}"; do
+  SignatureShows "$file" "$width" "$height" || unsigned+=("$(basename "$file")")
+done
+echo "  $((${#burst[@]} - ${#unsigned[@]})) of ${#burst[@]} shots (loop time $(Seconds "${shotFrom[${burst[0]}]:-0}")..$(Seconds "${shotTo[${burst[-1]}]:-0}") s) show the signature${unsigned[*]:+; not: ${unsigned[*]}}"
+Expect "40 shots taken" test "${#burst[@]}" -eq 40
+Expect "every shot shows the signature" test "${#unsigned[@]}" -eq 0
 
 echo " from 4.0 s"
 read -r centreN centreR centreG centreB edgeN edgeR edgeG edgeB <<<"$(GlowStats /out/glow1.png /out/glow2.png /out/glow3.png)"
@@ -129,7 +149,6 @@ read -r lowShare lowPixels <<<"$(ShareNear /out/end1.png 26 15 8 2 0 $((height /
 echo "  top 7 %: share near (5, 5, 8) $topShare; lower half: share near (26, 15, 8) $lowShare of $lowPixels pixels"
 Expect "the end card's top is dark" AtLeast "$topShare" 0.999
 Expect "its lower half is flat brown" AtLeast "$lowShare" 0.999
-read -r inkCount _ <<<"$(ClassBox /out/end1.png ink $signatureRegion)"
-if ((inkCount >= 20)); then signed=/out/end1.png; else signed=/out/end2.png; fi
-CheckSignature "$signed" "$width" "$height" "over the end card"
+CheckSignature /out/end1.png "$width" "$height" "over the end card"
+CheckSignature /out/end2.png "$width" "$height" "over the end card, again"
 Finish
