@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "core/intro_state.h"
@@ -66,6 +67,10 @@ void CheckFramesAtSize(const std::wstring& folder, const FrameSize& size)
         const FrameDifference difference = CompareFrames(expected, actual, tolerance.channelLevels);
         ASSERT_TRUE(difference.sameSize) << "reference " << expected.width << "x" << expected.height << ", drawn "
                                          << actual.width << "x" << actual.height;
+        // Each implementation rounds a little differently; the figures show by how much.
+        std::printf("frame %s %s: largest difference %d/255, %lld of %lld pixels over %d/255\n",
+                    SizeName(size).c_str(), name.c_str(), difference.largestLevels, difference.outliers, difference.pixels,
+                    static_cast<int>(tolerance.channelLevels));
         if (!WithinTolerance(difference, tolerance)) {
             KeepFailure(SizeName(size) + "_" + name, expected, actual, tolerance.channelLevels);
             const long long allowed =
