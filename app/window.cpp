@@ -13,6 +13,37 @@ namespace {
 const wchar_t kWindowClassName[] = L"HTN_D3D11_IntroWnd";
 const wchar_t kWindowTitle[] = L"HTN D3D11 Intro";
 
+// The dark caption's attribute: 20 from Windows 10 20H1 on, 19 in builds 1809 to 1909. Older
+// builds refuse both and keep their light caption.
+constexpr DWORD kDarkCaptionAttributes[] = {20, 19};
+
+using SetWindowAttributeEntry = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
+
+HRESULT WINAPI SystemSetWindowAttribute(HWND window, DWORD attribute, LPCVOID value, DWORD size)
+{
+    static const SetWindowAttributeEntry entry = [] {
+        const HMODULE library = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        // Through a generic function type, which the compiler accepts as a deliberate reinterpretation.
+        return library == nullptr ? nullptr
+                                  : reinterpret_cast<SetWindowAttributeEntry>(reinterpret_cast<void (*)()>(
+                                        GetProcAddress(library, "DwmSetWindowAttribute")));
+    }();
+    return entry ? entry(window, attribute, value, size) : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+}
+
+// The window stands maximised with its caption while the renderer starts; on the light theme a
+// white title bar would stand over the black client until full screen. F11's framed window keeps
+// the dark caption too.
+void DarkenCaption(HWND window)
+{
+    const BOOL dark = TRUE;
+    for (const DWORD attribute : kDarkCaptionAttributes) {
+        if (SUCCEEDED(windowPlatform.setWindowAttribute(window, attribute, &dark, sizeof(dark)))) {
+            return;
+        }
+    }
+}
+
 void TakeFocus()
 {
     SetForegroundWindow(intro.shell.mainWindow);
@@ -20,7 +51,38 @@ void TakeFocus()
     SetFocus(intro.shell.mainWindow);
 }
 
+// The whole area (not the work area) of the monitor the window is on, or of the nearest one; a
+// zero rectangle when it cannot be read.
+RECT MonitorRectOf(HWND window)
+{
+    MONITORINFO monitorInfo = {};
+    monitorInfo.cbSize = sizeof(monitorInfo);
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitorInfo);
+    return monitorInfo.rcMonitor;
+}
+
+// A new scale for the window (its monitor's changed, or it moved to a monitor of another): the
+// framed window takes the rectangle Windows suggests, full screen covers its monitor again. The
+// size message that follows has the renderer take the new client size, pixel for pixel.
+void FollowDpiChange(HWND window, const RECT& suggested)
+{
+    RECT target = suggested;
+    if (intro.shell.fullscreen.fullscreenActive) {
+        target = MonitorRectOf(window);
+        // An unreadable monitor leaves the window where Windows put it.
+        if (IsRectEmpty(&target)) {
+            return;
+        }
+    }
+    SetWindowPos(window, nullptr, target.left, target.top, target.right - target.left, target.bottom - target.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
+
+WindowPlatform SystemWindowPlatform() { return WindowPlatform{&SystemSetWindowAttribute}; }
+
+WindowPlatform windowPlatform = SystemWindowPlatform();
 
 ATOM RegisterIntroWindowClass(HINSTANCE instance)
 {
@@ -38,8 +100,13 @@ ATOM RegisterIntroWindowClass(HINSTANCE instance)
 
 HWND CreateIntroWindow(HINSTANCE instance, ATOM windowClass)
 {
-    return shellPlatform.createWindow(0, MAKEINTATOM(windowClass), kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    const HWND window =
+        shellPlatform.createWindow(0, MAKEINTATOM(windowClass), kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    if (window != nullptr) {
+        DarkenCaption(window);
+    }
+    return window;
 }
 
 void ToggleFullscreen(HWND window)
@@ -50,12 +117,7 @@ void ToggleFullscreen(HWND window)
     GetWindowRect(window, &windowRect);
 
     // A failed monitor query leaves a zero rectangle; the window then gets zero size.
-    MONITORINFO monitorInfo = {};
-    monitorInfo.cbSize = sizeof(monitorInfo);
-    if (!intro.shell.fullscreen.fullscreenActive) {
-        GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitorInfo);
-    }
-    const RECT& monitor = monitorInfo.rcMonitor;
+    const RECT monitor = intro.shell.fullscreen.fullscreenActive ? RECT{} : MonitorRectOf(window);
 
     const FullscreenPlacement placement = ToggleFullscreenPlacement(
         intro.shell.fullscreen, style, exStyle,
@@ -98,6 +160,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (wParam != SIZE_MINIMIZED) {
             ResizeRenderer(window);
         }
+        return 0;
+    case WM_DPICHANGED:
+        FollowDpiChange(window, *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE) {

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <vector>
+
+#include "app/window.h"
+#include "core/intro_state.h"
+#include "render/renderer.h"
+#include "render_test_doubles.h"
+#include "support/failure_recorder.h"
+
+namespace {
+
+struct AttributeCall {
+    HWND window;
+    DWORD attribute;
+    BOOL value;
+    DWORD size;
+    bool visible;
+};
+
+std::vector<AttributeCall> attributeCalls;
+DWORD refusedFrom = 0xFFFFFFFF;  // attributes from this number up are refused, as older Windows does
+
+HRESULT WINAPI RecordAttribute(HWND window, DWORD attribute, LPCVOID value, DWORD size)
+{
+    attributeCalls.push_back({window, attribute, *static_cast<const BOOL*>(value), size, IsWindowVisible(window) != 0});
+    return attribute >= refusedFrom ? E_INVALIDARG : S_OK;
+}
+
+RECT WindowRectOf(HWND window)
+{
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
+
+// The intro's window of the intro's class, created as the start-up creates it.
+class AppWindowPlatformTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        intro = IntroState{};
+        attributeCalls.clear();
+        refusedFrom = 0xFFFFFFFF;
+        windowPlatform.setWindowAttribute = RecordAttribute;
+        instance = GetModuleHandleW(nullptr);
+        atom = RegisterIntroWindowClass(instance);
+        ASSERT_NE(atom, 0);
+    }
+
+    void TearDown() override
+    {
+        if (intro.renderer.device) ReleaseRenderer();
+        RemoveRenderDoubles();
+        for (HWND window : windows) DestroyWindow(window);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        UnregisterClassW(MAKEINTATOM(atom), instance);
+        windowPlatform = SystemWindowPlatform();
+        intro = IntroState{};
+    }
+
+    HWND NewWindow()
+    {
+        windows.push_back(CreateIntroWindow(instance, atom));
+        return windows.back();
+    }
+
+    // A framed window at 40,30 of 400x300 with the renderer (its doubles) on it.
+    void OpenWithRenderer()
+    {
+        InstallRenderDoubles();
+        intro.shell.mainWindow = NewWindow();
+        ShowWindow(intro.shell.mainWindow, SW_SHOWNORMAL);
+        SetWindowPos(intro.shell.mainWindow, nullptr, 40, 30, 400, 300, SWP_NOZORDER);
+        RECT client = {};
+        GetClientRect(intro.shell.mainWindow, &client);
+        intro.shell.clientWidth = client.right;
+        intro.shell.clientHeight = client.bottom;
+        ASSERT_TRUE(InitRenderer());
+    }
+
+    // The renderer's sizes, checked against a client area of width x height.
+    static void ExpectRendererAt(int width, int height)
+    {
+        EXPECT_EQ(intro.shell.clientWidth, width);
+        EXPECT_EQ(intro.shell.clientHeight, height);
+        DXGI_SWAP_CHAIN_DESC desc = {};
+        ASSERT_HRESULT_SUCCEEDED(intro.renderer.swapChain->GetDesc(&desc));
+        EXPECT_EQ(desc.BufferDesc.Width, static_cast<UINT>(width));
+        EXPECT_EQ(desc.BufferDesc.Height, static_cast<UINT>(height));
+        EXPECT_EQ(intro.renderer.offscreenWidth, width / 2);
+        EXPECT_EQ(intro.renderer.offscreenHeight, height / 2);
+    }
+
+    static void SendDpiChange(UINT dpi, const RECT& suggested)
+    {
+        SendMessageW(intro.shell.mainWindow, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    }
+
+    HINSTANCE instance = nullptr;
+    ATOM atom = 0;
+    std::vector<HWND> windows;
+    FailureRecorder failures;
+};
+
+}  // namespace
+
+TEST_F(AppWindowPlatformTest, TheCaptionIsDarkBeforeTheWindowIsFirstShownWhereWindowsHasIt)
+{
+    const HWND window = NewWindow();
+    ASSERT_EQ(attributeCalls.size(), 1u);
+    EXPECT_EQ(attributeCalls[0].window, window);
+    EXPECT_EQ(attributeCalls[0].attribute, 20u);  // DWMWA_USE_IMMERSIVE_DARK_MODE
+    EXPECT_EQ(attributeCalls[0].value, TRUE);
+    EXPECT_EQ(attributeCalls[0].size, sizeof(BOOL));
+    EXPECT_FALSE(attributeCalls[0].visible);
+
+    // Windows 10 1809 to 1909 knows only the older number; older builds refuse both.
+    for (const DWORD refused : {20u, 19u}) {
+        attributeCalls.clear();
+        refusedFrom = refused;
+        ASSERT_NE(NewWindow(), nullptr);
+        ASSERT_EQ(attributeCalls.size(), 2u);
+        EXPECT_EQ(attributeCalls[1].attribute, 19u);
+        EXPECT_EQ(attributeCalls[1].value, TRUE);
+    }
+
+    // The real entry is found in DWM's library.
+    const BOOL dark = TRUE;
+    EXPECT_NE(SystemWindowPlatform().setWindowAttribute(window, 20, &dark, sizeof(dark)),
+              HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND));
+}
+
+TEST_F(AppWindowPlatformTest, ANewScaleGivesTheFramedWindowTheSuggestedRectangleAndTheRendererItsClient)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenWithRenderer());
+    // 400x300 at 96 dpi, as 150 % would have it.
+    const RECT suggested = {100, 60, 100 + 600, 60 + 450};
+    SendDpiChange(144, suggested);
+    EXPECT_TRUE(SameRect(WindowRectOf(intro.shell.mainWindow), suggested));
+
+    RECT frame = {};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(intro.shell.mainWindow, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(intro.shell.mainWindow, GWL_EXSTYLE)));
+    ExpectRendererAt(600 - (frame.right - frame.left), 450 - (frame.bottom - frame.top));
+}
+
+TEST_F(AppWindowPlatformTest, ANewScaleInFullScreenCoversTheMonitorAgain)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenWithRenderer());
+    ToggleFullscreen(intro.shell.mainWindow);
+    ASSERT_TRUE(intro.shell.fullscreen.fullscreenActive);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(intro.shell.mainWindow, MONITOR_DEFAULTTONEAREST), &monitor);
+
+    // Windows has scaled the borderless window, which no longer covers the monitor.
+    SetWindowPos(intro.shell.mainWindow, nullptr, 50, 40, 600, 340, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendDpiChange(144, RECT{50, 40, 50 + 900, 40 + 510});
+    EXPECT_TRUE(SameRect(WindowRectOf(intro.shell.mainWindow), monitor.rcMonitor));
+    EXPECT_TRUE(intro.shell.fullscreen.fullscreenActive);
+    ExpectRendererAt(monitor.rcMonitor.right - monitor.rcMonitor.left, monitor.rcMonitor.bottom - monitor.rcMonitor.top);
+}
