@@ -43,9 +43,32 @@ struct LoopBufferFields {
 // The engine's "loop forever" count, XAUDIO2_LOOP_INFINITE.
 constexpr uint32_t kLoopForever = 255;
 
-// The whole track played from its start and repeated without end; the loop is counted in whole
-// frames of blockAlign bytes. Flags stay 0: the buffer never marks an end of stream.
-LoopBufferFields MusicLoopBuffer(std::size_t trackBytes, uint16_t blockAlign);
+// How an MP3's music sits among its decoded samples, from the Xing or Info frame that opens it and
+// the LAME tag inside that frame. Without both, known is false and nothing else is set.
+struct Mp3Framing {
+    bool known = false;
+    uint32_t sampleRate = 0;     // of the MPEG frames
+    uint32_t frameSamples = 0;   // per MPEG frame: 1152 for MPEG-1, 576 for MPEG-2 and 2.5
+    uint32_t audioFrames = 0;    // the frames after the Info frame, as it counts them
+    uint32_t encoderDelay = 0;   // samples the encoder put before the music
+    uint32_t encoderPadding = 0; // samples it put after
+};
+
+// Reads the framing of the MP3 in bytes (an ID3v2 tag in front is skipped). Never reads outside
+// the buffer; a missing, truncated or implausible header gives an unknown framing.
+Mp3Framing ReadMp3Framing(const uint8_t* bytes, std::size_t size);
+
+// The layer III decoder's own delay, in samples, that comes on top of the encoder's.
+constexpr uint32_t kLayer3DecoderDelay = 529;
+
+// The one buffer, played and looped without end so that exactly the music repeats; counted in
+// whole frames of blockAlign bytes. Flags stay 0: the buffer never marks an end of stream.
+// The decoded length tells what the decoder did, with the framing's numbers: only the music
+// (trimmed) loops the whole buffer; every MPEG frame but the Info frame (untrimmed), or with the
+// Info frame's silence as well, skips what comes before the music. Play and loop then begin
+// together, and play runs to the buffer's end, since a zero play length requires play to begin at
+// 0. Any other length, or an unknown framing, loops the whole buffer.
+LoopBufferFields MusicLoopBuffer(std::size_t trackBytes, uint16_t blockAlign, const Mp3Framing& framing = {});
 
 // How many reads the decoder may make for a track of trackBytes MP3 bytes: every read that
 // delivers audio consumes at least one byte, and a few more carry only the end or a notice.
