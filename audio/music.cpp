@@ -60,12 +60,19 @@ MusicPlatform SystemMusicPlatform()
 
 MusicPlatform musicPlatform = SystemMusicPlatform();
 
+namespace {
+
+// Read from the embedded MP3 with its decoding; a restart on a new output loops the same region.
+Mp3Framing trackFraming;
+
+}  // namespace
+
 bool StartMusic(HINSTANCE instance)
 {
-    if (!DecodeTrackResource(instance, IDR_RCDATA1, intro.music.pcmBytes)) {
+    if (!DecodeTrackResource(instance, IDR_RCDATA1, intro.music.pcmBytes, &trackFraming)) {
         return false;
     }
-    return StartPlayback(intro.music);
+    return StartPlayback(intro.music, trackFraming);
 }
 
 void UpdateMusicFade(float exitT)
@@ -75,7 +82,7 @@ void UpdateMusicFade(float exitT)
 
 void RecoverLostMusic()
 {
-    RestartMusicPlayerIfLost(intro.music);
+    RestartMusicPlayerIfLost(intro.music, trackFraming);
 }
 
 void StopMusic()

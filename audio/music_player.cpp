@@ -101,9 +101,9 @@ void FillWaveFormat(WAVEFORMATEX& wave)
     wave.wBitsPerSample = format.bitsPerSample;
 }
 
-XAUDIO2_BUFFER LoopingBuffer(const MusicState& music)
+XAUDIO2_BUFFER LoopingBuffer(const MusicState& music, const Mp3Framing& framing)
 {
-    const LoopBufferFields fields = MusicLoopBuffer(music.pcmBytes.size(), music.pcmFormat.nBlockAlign);
+    const LoopBufferFields fields = MusicLoopBuffer(music.pcmBytes.size(), music.pcmFormat.nBlockAlign, framing);
     XAUDIO2_BUFFER buffer{};
     buffer.Flags = fields.flags;
     buffer.AudioBytes = fields.audioBytes;
@@ -138,7 +138,7 @@ HRESULT CreateAudioEngine(MusicState& music)
     return music.audioEngine == nullptr ? E_POINTER : S_OK;
 }
 
-bool StartPlayback(MusicState& music)
+bool StartPlayback(MusicState& music, const Mp3Framing& framing)
 {
     if (FAILED(CreateAudioEngine(music))) {
         return false;
@@ -159,7 +159,7 @@ bool StartPlayback(MusicState& music)
         music.sourceVoice == nullptr) {
         return false;
     }
-    const XAUDIO2_BUFFER buffer = LoopingBuffer(music);
+    const XAUDIO2_BUFFER buffer = LoopingBuffer(music, framing);
     if (FAILED(music.sourceVoice->SubmitSourceBuffer(&buffer, nullptr))) {
         return false;
     }
@@ -180,10 +180,10 @@ void StopMusicPlayer(MusicState& music)
     TearDown(music, false);
 }
 
-bool RestartMusicPlayerIfLost(MusicState& music)
+bool RestartMusicPlayerIfLost(MusicState& music, const Mp3Framing& framing)
 {
     if (InterlockedCompareExchange(&music.engineLost, 0, 1) == 0) return false;
     TearDown(music, true);
-    if (!StartPlayback(music)) TearDown(music, true);
+    if (!StartPlayback(music, framing)) TearDown(music, true);
     return true;
 }

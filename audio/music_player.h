@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/music_rules.h"
 #include "core/intro_state.h"
 
 // An entry of a library loaded at run time, null when the library lacks it.
@@ -15,9 +16,10 @@ Entry FindLibraryEntry(HMODULE library, const char* name)
 // entry is missing).
 HRESULT CreateAudioEngine(MusicState& music);
 
-// Plays music.pcmBytes as one endlessly looping buffer at music.musicVolume. True when the voice
-// has started; on failure whatever was made stays in music for the teardown.
-bool StartPlayback(MusicState& music);
+// Plays music.pcmBytes as one endlessly looping buffer at music.musicVolume; with the MP3's framing
+// only its music loops, whatever the decoder kept around it. True when the voice has started; on
+// failure whatever was made stays in music for the teardown.
+bool StartPlayback(MusicState& music, const Mp3Framing& framing = {});
 
 // Sets music.musicVolume for the time since Escape, and the voice's volume when there is one.
 void FadeMusicPlayer(MusicState& music, float exitT);
@@ -28,4 +30,4 @@ void StopMusicPlayer(MusicState& music);
 // After the engine reported a critical error (the output device went away), dismantles the player
 // and starts it again from the decoded track on the new default output; stays quiet when that
 // fails. True when there was an error to answer.
-bool RestartMusicPlayerIfLost(MusicState& music);
+bool RestartMusicPlayerIfLost(MusicState& music, const Mp3Framing& framing = {});

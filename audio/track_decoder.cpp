@@ -166,7 +166,7 @@ bool DecodeTrackBytes(const void* bytes, DWORD size, std::vector<uint8_t>& pcm)
     return DecodeStream(stream, size, pcm);
 }
 
-bool DecodeTrackResource(HINSTANCE instance, WORD resourceId, std::vector<uint8_t>& pcm)
+bool DecodeTrackResource(HINSTANCE instance, WORD resourceId, std::vector<uint8_t>& pcm, Mp3Framing* framing)
 {
     HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(resourceId), RT_RCDATA);
     if (resource == nullptr) {
@@ -177,5 +177,9 @@ bool DecodeTrackResource(HINSTANCE instance, WORD resourceId, std::vector<uint8_
         return false;
     }
     const DWORD size = SizeofResource(instance, resource);
-    return DecodeTrackBytes(LockResource(loaded), size, pcm);
+    const void* bytes = LockResource(loaded);
+    if (framing != nullptr) {
+        *framing = ReadMp3Framing(static_cast<const uint8_t*>(bytes), bytes == nullptr ? 0 : size);
+    }
+    return DecodeTrackBytes(bytes, size, pcm);
 }

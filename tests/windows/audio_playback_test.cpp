@@ -10,6 +10,8 @@
 #include "core/intro_state.h"
 #include "audio/music_player.h"
 #include "audio/music.h"
+#include "support/audio_recording_engine.h"
+#include "support/audio_scripted_reader.h"
 
 namespace {
 
@@ -172,6 +174,38 @@ TEST(AudioMusic, StartsFadesAndStopsTheEmbeddedTrack)
     StopMusic();
     ExpectNothingMade(intro.music);
     EXPECT_TRUE(intro.music.pcmBytes.empty());
+    intro = IntroState{};
+}
+
+// A decoder that keeps what the encoder added: the delay (576 + 529 samples) before the music and
+// the 47 samples of padding that the decoder's delay leaves after it, around the 3,048,192 samples
+// of music that Wine's decoder delivers. Only the music loops, from its first sample.
+TEST(AudioMusic, AnUntrimmedDecodeLoopsOnlyTheMusic)
+{
+    intro = IntroState{};
+    submittedBuffers.clear();
+    intro.music.xaudioLibrary = LoadLibraryExW(L"xaudio2_9.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    intro.music.create = RecordingEngineCreation;
+    SetReaderSilence(1105, 47);
+    musicPlatform.createReader = ScriptedReaderCreation;
+    const bool started = StartMusic(GetModuleHandleW(nullptr));
+    musicPlatform = SystemMusicPlatform();
+    ASSERT_TRUE(started);
+    ASSERT_EQ(intro.music.pcmBytes.size(), 3049344u * 4);
+    ASSERT_EQ(submittedBuffers.size(), 1u);
+    const XAUDIO2_BUFFER& buffer = submittedBuffers[0].buffer;
+    EXPECT_EQ(submittedBuffers[0].result, S_OK);
+    EXPECT_EQ(buffer.pAudioData, intro.music.pcmBytes.data());
+    EXPECT_EQ(buffer.AudioBytes, 3049344u * 4);
+    EXPECT_EQ(buffer.PlayBegin, 1105u);
+    EXPECT_EQ(buffer.PlayLength, 3049344u - 1105u);
+    EXPECT_EQ(buffer.LoopBegin, 1105u);
+    EXPECT_EQ(buffer.LoopLength, 3048192u);
+    EXPECT_EQ(buffer.LoopCount, XAUDIO2_LOOP_INFINITE);
+    Sleep(300);
+    EXPECT_GT(VoiceState(intro.music.sourceVoice).SamplesPlayed, 0u);
+    StopMusic();
+    ExpectNothingMade(intro.music);
     intro = IntroState{};
 }
 

@@ -36,10 +36,18 @@ std::vector<int16_t> MixShowSound(const std::vector<uint8_t>& track, int64_t sou
 
 bool DecodeEmbeddedTrack(std::vector<uint8_t>* track, std::string* error)
 {
-    if (!DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, *track)) {
+    Mp3Framing framing;
+    if (!DecodeTrackResource(GetModuleHandleW(nullptr), IDR_RCDATA1, *track, &framing)) {
         *error = "the embedded music could not be decoded";
         return false;
     }
+    // The voice begins playing where its loop begins and repeats the loop, so the loop region
+    // looped from its start is what the intro plays.
+    const uint16_t frameBytes = MusicPcmFormat().blockAlign;
+    const LoopBufferFields loop = MusicLoopBuffer(track->size(), frameBytes, framing);
+    const auto first = track->begin() + static_cast<std::ptrdiff_t>(loop.loopBegin) * frameBytes;
+    const auto last = first + static_cast<std::ptrdiff_t>(loop.loopLength) * frameBytes;
+    *track = std::vector<uint8_t>(first, last);
     return true;
 }
 

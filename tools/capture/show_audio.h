@@ -10,8 +10,8 @@
 std::vector<int16_t> MixShowSound(const std::vector<uint8_t>& track, int64_t soundFrames, int sampleRate,
                                   float escapeAt);
 
-// Decodes the executable's embedded track with the intro's decoder; false, with the reason in
-// error, when it cannot.
+// Decodes the executable's embedded track with the intro's decoder and keeps the part that the
+// intro's voice loops; false, with the reason in error, when it cannot.
 bool DecodeEmbeddedTrack(std::vector<uint8_t>* track, std::string* error);
 
 // Writes samples as a 16-bit stereo WAV file, first under a temporary name and then renamed, so

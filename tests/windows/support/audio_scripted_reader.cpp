@@ -2,9 +2,32 @@
 
 #include <utility>
 
+#include <mfapi.h>
+
 namespace {
 
 std::deque<ReadStep> nextScript;
+DWORD nextLeadFrames = 0;
+DWORD nextTailFrames = 0;
+
+// A sample of frames silent 16-bit stereo frames; frames is 0 afterwards.
+HRESULT DeliverSilence(DWORD* frames, DWORD* flags, IMFSample** sample)
+{
+    const DWORD bytes = *frames * 4;
+    *frames = 0;
+    *flags = 0;
+    *sample = nullptr;
+    IMFMediaBuffer* buffer = nullptr;
+    BYTE* data = nullptr;
+    if (FAILED(MFCreateMemoryBuffer(bytes, &buffer)) || FAILED(buffer->Lock(&data, nullptr, nullptr))) return E_FAIL;
+    ZeroMemory(data, bytes);
+    buffer->Unlock();
+    buffer->SetCurrentLength(bytes);
+    HRESULT made = MFCreateSample(sample);
+    if (SUCCEEDED(made)) made = (*sample)->AddBuffer(buffer);
+    buffer->Release();
+    return made;
+}
 
 }  // namespace
 
@@ -76,6 +99,12 @@ HRESULT ScriptedReader::SetCurrentPosition(REFGUID format, REFPROPVARIANT positi
 HRESULT ScriptedReader::ReadSample(DWORD stream, DWORD control, DWORD* actualStream, DWORD* flags,
                                    LONGLONG* timestamp, IMFSample** sample)
 {
+    if (leadFrames > 0) return DeliverSilence(&leadFrames, flags, sample);
+    if (endHeld_) {
+        *flags = MF_SOURCE_READERF_ENDOFSTREAM;
+        *sample = nullptr;
+        return S_OK;
+    }
     const ReadStep step = script_.empty() ? ReadStep::Forward : script_.front();
     if (!script_.empty() && step != ReadStep::NothingFromNowOn) {
         script_.pop_front();
@@ -100,7 +129,13 @@ HRESULT ScriptedReader::ReadSample(DWORD stream, DWORD control, DWORD* actualStr
     case ReadStep::Forward:
         break;
     }
-    return real_->ReadSample(stream, control, actualStream, flags, timestamp, sample);
+    const HRESULT read = real_->ReadSample(stream, control, actualStream, flags, timestamp, sample);
+    if (SUCCEEDED(read) && (*flags & MF_SOURCE_READERF_ENDOFSTREAM) != 0 && tailFrames > 0) {
+        if (*sample != nullptr) (*sample)->Release();
+        endHeld_ = true;
+        return DeliverSilence(&tailFrames, flags, sample);
+    }
+    return read;
 }
 
 HRESULT ScriptedReader::Flush(DWORD stream)
@@ -123,6 +158,12 @@ void SetReaderScript(std::deque<ReadStep> script)
     nextScript = std::move(script);
 }
 
+void SetReaderSilence(DWORD leadFrames, DWORD tailFrames)
+{
+    nextLeadFrames = leadFrames;
+    nextTailFrames = tailFrames;
+}
+
 HRESULT WINAPI ScriptedReaderCreation(IMFByteStream* byteStream, IMFAttributes* attributes, IMFSourceReader** reader)
 {
     IMFSourceReader* real = nullptr;
@@ -130,7 +171,12 @@ HRESULT WINAPI ScriptedReaderCreation(IMFByteStream* byteStream, IMFAttributes* 
     if (FAILED(created)) {
         return created;
     }
-    *reader = new ScriptedReader(real, std::move(nextScript));
+    auto* scripted = new ScriptedReader(real, std::move(nextScript));
+    scripted->leadFrames = nextLeadFrames;
+    scripted->tailFrames = nextTailFrames;
     nextScript.clear();
+    nextLeadFrames = 0;
+    nextTailFrames = 0;
+    *reader = scripted;
     return S_OK;
 }

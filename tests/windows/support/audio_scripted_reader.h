@@ -39,16 +39,25 @@ public:
     HRESULT STDMETHODCALLTYPE GetPresentationAttribute(DWORD stream, REFGUID attribute,
                                                        PROPVARIANT* value) override;
 
+    // Silent frames delivered as the first sample and as the last one before the end, as a
+    // decoder that keeps the encoder's delay and padding delivers them.
+    DWORD leadFrames = 0;
+    DWORD tailFrames = 0;
+
 private:
     ~ScriptedReader();
 
     ULONG references_ = 1;
     IMFSourceReader* real_;
     std::deque<ReadStep> script_;
+    bool endHeld_ = false;
 };
 
 // The script the next reader creation through ScriptedReaderCreation gets.
 void SetReaderScript(std::deque<ReadStep> script);
+
+// The silence around the track that the next reader creation through ScriptedReaderCreation adds.
+void SetReaderSilence(DWORD leadFrames, DWORD tailFrames);
 
 // A reader creation for the decoder's calls: the real reader behind a ScriptedReader.
 HRESULT WINAPI ScriptedReaderCreation(IMFByteStream* byteStream, IMFAttributes* attributes, IMFSourceReader** reader);
