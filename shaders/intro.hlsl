@@ -210,19 +210,19 @@ float mapModel(float3 p)
     float postX = cx == 0.0 ? 0.0 : LOGO_POST_X;
     float post = sdBox2(float2(abs(p.x - cx) - postX, p.y), LOGO_POST_HALF);
     float face = abs(p.z) - LOGO_HALF_T;
-    if (face >= post)
+    [branch] if (face >= post)
         return face;
     float limit = post + BOUND_SLACK;
 
     float d = 1e9;
     float2 qH = float2(p.x + off, p.y);
-    if (glyphFloor(qH, p.z, LOGO_REACH_H, LOGO_HALF_T) < min(limit, d))
+    [branch] if (glyphFloor(qH, p.z, LOGO_REACH_H, LOGO_HALF_T) < min(limit, d))
         d = min(d, sdExtrude(sdGlyphH(qH, LOGO_W, LOGO_H, LOGO_BAR), p.z, LOGO_HALF_T));
     float2 qT = float2(p.x, p.y);
-    if (glyphFloor(qT, p.z, LOGO_REACH_T, LOGO_HALF_T) < min(limit, d))
+    [branch] if (glyphFloor(qT, p.z, LOGO_REACH_T, LOGO_HALF_T) < min(limit, d))
         d = min(d, sdExtrude(sdGlyphT(qT, LOGO_W, LOGO_H, LOGO_BAR), p.z, LOGO_HALF_T));
     float2 qN = float2(p.x - off, p.y);
-    if (glyphFloor(qN, p.z, LOGO_REACH_N, LOGO_HALF_T) < min(limit, d))
+    [branch] if (glyphFloor(qN, p.z, LOGO_REACH_N, LOGO_HALF_T) < min(limit, d))
         d = min(d, sdExtrude(sdGlyphN(qN, LOGO_W, LOGO_H, LOGO_BAR), p.z, LOGO_HALF_T));
     return d;
 }
@@ -324,7 +324,7 @@ float4 ScenePS(VSOut i) : SV_Target
     float tt = 0.0;
     bool hit = false;
     float2 span = rayBox(ro, rd, LOGO_BOX_MIN, LOGO_BOX_MAX);
-    if (span.x <= span.y && span.y > 0.0)
+    [branch] if (span.x <= span.y && span.y > 0.0)
     {
         float tStop = min(LOGO_FAR, span.y);
         [loop]
@@ -553,7 +553,7 @@ RowView rowView(float3 ro, float3 rd)
 void hittenSlot(int i, float3 p, float2 turn, float2 reach, float limit, inout float dMin, inout int lid)
 {
     float3 q3 = letterFrame(p, letterX(float(i)), turn);
-    if (glyphFloor(q3.xy, q3.z, reach, LETTER_HALF_T) < min(limit, dMin))
+    [branch] if (glyphFloor(q3.xy, q3.z, reach, LETTER_HALF_T) < min(limit, dMin))
     {
         float de = sdExtrude(sdLetter(i, q3.xy, LETTER_W, LETTER_H, LETTER_BAR), q3.z, LETTER_HALF_T);
         if (de < dMin) { dMin = de; lid = i; }
@@ -617,7 +617,7 @@ float4 EndPS(VSOut i) : SV_Target
     float3 roM = ro / END_SCALE + float3(0.0, END_Y_OFF, 0.0);
     float3 rdM = rd / END_SCALE;
     float2 span = rayBox(roM, rdM, ROW_BOX_MIN, ROW_BOX_MAX);
-    if (span.x <= span.y && span.y > 0.0)
+    [branch] if (span.x <= span.y && span.y > 0.0)
     {
         RowView v = rowView(roM, rdM);
         float tStop = min(END_FAR, span.y);
