@@ -63,55 +63,38 @@ struct Rect {
     bool upright = true;  // false for the extent of the N's turned diagonal
 };
 
-struct Glyph {
-    char letter;
-    std::vector<Rect> rects;
-};
-
 // The recipes' rectangles for a glyph of width w, height h and stroke bar.
-Glyph Recipe(char letter, double w, double h, double bar)
+std::vector<Rect> Recipe(char letter, double w, double h, double bar)
 {
     const double post = 0.5 * w - 0.5 * bar;
     const double bars = 0.5 * h - 0.5 * bar;
     const Rect stem{0, 0, 0.5 * bar, 0.5 * h};
     switch (letter) {
-    case 'H': return {letter, {{post, 0, 0.5 * bar, 0.5 * h}, {-post, 0, 0.5 * bar, 0.5 * h}, {0, 0, 0.40 * w, 0.5 * bar}}};
-    case 'I': return {letter, {stem, {0, bars, 0.35 * w, 0.5 * bar}, {0, -bars, 0.35 * w, 0.5 * bar}}};
-    case 'T': return {letter, {{0, bars, 0.5 * w, 0.5 * bar}, stem}};
+    case 'H': return {{post, 0, 0.5 * bar, 0.5 * h}, {-post, 0, 0.5 * bar, 0.5 * h}, {0, 0, 0.40 * w, 0.5 * bar}};
+    case 'I': return {stem, {0, bars, 0.35 * w, 0.5 * bar}, {0, -bars, 0.35 * w, 0.5 * bar}};
+    case 'T': return {{0, bars, 0.5 * w, 0.5 * bar}, stem};
     case 'E':
-        return {letter, {{-post, 0, 0.5 * bar, 0.5 * h}, {0, bars, 0.5 * w, 0.5 * bar}, {-0.1 * w, 0, 0.4 * w, 0.5 * bar},
-                         {0, -bars, 0.5 * w, 0.5 * bar}}};
+        return {{-post, 0, 0.5 * bar, 0.5 * h}, {0, bars, 0.5 * w, 0.5 * bar}, {-0.1 * w, 0, 0.4 * w, 0.5 * bar},
+                {0, -bars, 0.5 * w, 0.5 * bar}};
     default: {
         // The diagonal: a rectangle of half size (diagHalf, bar / 2) turned by atan2(h, w).
         const double a = std::atan2(h, w);
         const double diagHalf = 0.5 * std::sqrt(w * w + h * h) * 1.02;
         const Rect diagonal{0, 0, std::cos(a) * diagHalf + std::sin(a) * 0.5 * bar,
                             std::sin(a) * diagHalf + std::cos(a) * 0.5 * bar, false};
-        return {letter, {{post, 0, 0.5 * bar, 0.5 * h}, {-post, 0, 0.5 * bar, 0.5 * h}, diagonal}};
+        return {{post, 0, 0.5 * bar, 0.5 * h}, {-post, 0, 0.5 * bar, 0.5 * h}, diagonal};
     }
     }
 }
 
-const char* RecipeName(char letter)
-{
-    switch (letter) {
-    case 'H': return "sdGlyphH";
-    case 'I': return "sdGlyphI";
-    case 'T': return "sdGlyphT";
-    case 'E': return "sdGlyphE";
-    default: return "sdGlyphN";
-    }
-}
-
-// How far the glyph's distance can fall below zero from its centre, per axis: its rectangles'
-// extent, widened by a quarter of k for each smooth minimum.
+// Farther than this from its centre along either axis the glyph's distance is positive: its
+// rectangles' extent, widened by a quarter of k for each smooth minimum.
 Rect Reach(char letter, double w, double h, double bar)
 {
-    const Glyph glyph = Recipe(letter, w, h, bar);
-    const Merges merges = RecipeMerges(RecipeName(letter));
+    const Merges merges = RecipeMerges(std::string("sdGlyph") + letter);
     const double dent = merges.count * 0.25 * merges.kPerBar * bar;
     Rect reach{0, 0, 0, 0};
-    for (const Rect& r : glyph.rects) {
+    for (const Rect& r : Recipe(letter, w, h, bar)) {
         reach.hx = std::max(reach.hx, std::abs(r.cx) + r.hx + dent);
         reach.hy = std::max(reach.hy, std::abs(r.cy) + r.hy + dent);
     }
@@ -154,8 +137,8 @@ TEST(ShaderBounds, TheBoundingPostsLieInsideTheirGlyphs)
             const std::vector<double> sides =
                 centred ? std::vector<double>{0.0} : letter == 'E' ? std::vector<double>{-postX} : std::vector<double>{-postX, postX};
             for (const double x : sides) {
-                const Glyph glyph = Recipe(letter, model.w, model.h, model.bar);
-                const bool inside = std::any_of(glyph.rects.begin(), glyph.rects.end(), [&](const Rect& r) {
+                const std::vector<Rect> rects = Recipe(letter, model.w, model.h, model.bar);
+                const bool inside = std::any_of(rects.begin(), rects.end(), [&](const Rect& r) {
                     return r.upright && std::abs(x - r.cx) + half[0] <= r.hx + 1e-9 &&
                            half[1] <= r.hy - std::abs(r.cy) + 1e-9;
                 });
