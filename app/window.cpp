@@ -13,37 +13,6 @@ namespace {
 const wchar_t kWindowClassName[] = L"HTN_D3D11_IntroWnd";
 const wchar_t kWindowTitle[] = L"HTN D3D11 Intro";
 
-// The dark caption's attribute: 20 from Windows 10 20H1 on, 19 in builds 1809 to 1909. Older
-// builds refuse both and keep their light caption.
-constexpr DWORD kDarkCaptionAttributes[] = {20, 19};
-
-using SetWindowAttributeEntry = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
-
-HRESULT WINAPI SystemSetWindowAttribute(HWND window, DWORD attribute, LPCVOID value, DWORD size)
-{
-    static const SetWindowAttributeEntry entry = [] {
-        const HMODULE library = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        // Through a generic function type, which the compiler accepts as a deliberate reinterpretation.
-        return library == nullptr ? nullptr
-                                  : reinterpret_cast<SetWindowAttributeEntry>(reinterpret_cast<void (*)()>(
-                                        GetProcAddress(library, "DwmSetWindowAttribute")));
-    }();
-    return entry ? entry(window, attribute, value, size) : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
-}
-
-// The window stands maximised with its caption while the renderer starts; on the light theme a
-// white title bar would stand over the black client until full screen. F11's framed window keeps
-// the dark caption too.
-void DarkenCaption(HWND window)
-{
-    const BOOL dark = TRUE;
-    for (const DWORD attribute : kDarkCaptionAttributes) {
-        if (SUCCEEDED(windowPlatform.setWindowAttribute(window, attribute, &dark, sizeof(dark)))) {
-            return;
-        }
-    }
-}
-
 void TakeFocus()
 {
     SetForegroundWindow(intro.shell.mainWindow);
@@ -80,10 +49,6 @@ void FollowDpiChange(HWND window, const RECT& suggested)
 
 }  // namespace
 
-WindowPlatform SystemWindowPlatform() { return WindowPlatform{&SystemSetWindowAttribute}; }
-
-WindowPlatform windowPlatform = SystemWindowPlatform();
-
 ATOM RegisterIntroWindowClass(HINSTANCE instance)
 {
     WNDCLASSEXW windowClass = {};
@@ -100,13 +65,12 @@ ATOM RegisterIntroWindowClass(HINSTANCE instance)
 
 HWND CreateIntroWindow(HINSTANCE instance, ATOM windowClass)
 {
-    const HWND window =
-        shellPlatform.createWindow(0, MAKEINTATOM(windowClass), kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-    if (window != nullptr) {
-        DarkenCaption(window);
-    }
-    return window;
+    // Maximised while still hidden, so that start-up can make it borderless before it is first seen
+    // (no caption, white on the light theme, over the black client) and F11 still finds the
+    // maximised framed window to go back to.
+    return shellPlatform.createWindow(0, MAKEINTATOM(windowClass), kWindowTitle, WS_OVERLAPPEDWINDOW | WS_MAXIMIZE,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                      instance, nullptr);
 }
 
 void ToggleFullscreen(HWND window)

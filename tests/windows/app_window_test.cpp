@@ -12,23 +12,6 @@
 
 namespace {
 
-struct AttributeCall {
-    HWND window;
-    DWORD attribute;
-    BOOL value;
-    DWORD size;
-    bool visible;
-};
-
-std::vector<AttributeCall> attributeCalls;
-DWORD refusedFrom = 0xFFFFFFFF;  // attributes from this number up are refused, as older Windows does
-
-HRESULT WINAPI RecordAttribute(HWND window, DWORD attribute, LPCVOID value, DWORD size)
-{
-    attributeCalls.push_back({window, attribute, *static_cast<const BOOL*>(value), size, IsWindowVisible(window) != 0});
-    return attribute >= refusedFrom ? E_INVALIDARG : S_OK;
-}
-
 RECT WindowRectOf(HWND window)
 {
     RECT rect = {};
@@ -44,9 +27,6 @@ protected:
     void SetUp() override
     {
         intro = IntroState{};
-        attributeCalls.clear();
-        refusedFrom = 0xFFFFFFFF;
-        windowPlatform.setWindowAttribute = RecordAttribute;
         instance = GetModuleHandleW(nullptr);
         atom = RegisterIntroWindowClass(instance);
         ASSERT_NE(atom, 0);
@@ -60,7 +40,6 @@ protected:
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
         UnregisterClassW(MAKEINTATOM(atom), instance);
-        windowPlatform = SystemWindowPlatform();
         intro = IntroState{};
     }
 
@@ -110,30 +89,29 @@ protected:
 
 }  // namespace
 
-TEST_F(AppWindowPlatformTest, TheCaptionIsDarkBeforeTheWindowIsFirstShownWhereWindowsHasIt)
+TEST_F(AppWindowPlatformTest, TheWindowIsMadeMaximisedUnseenSoThatItCanFirstAppearBorderless)
 {
-    const HWND window = NewWindow();
-    ASSERT_EQ(attributeCalls.size(), 1u);
-    EXPECT_EQ(attributeCalls[0].window, window);
-    EXPECT_EQ(attributeCalls[0].attribute, 20u);  // DWMWA_USE_IMMERSIVE_DARK_MODE
-    EXPECT_EQ(attributeCalls[0].value, TRUE);
-    EXPECT_EQ(attributeCalls[0].size, sizeof(BOOL));
-    EXPECT_FALSE(attributeCalls[0].visible);
+    // Where a window of the same class and style shown maximised stands.
+    windows.push_back(CreateWindowExW(0, MAKEINTATOM(atom), L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr));
+    ShowWindow(windows.back(), SW_SHOWMAXIMIZED);
+    const RECT maximised = WindowRectOf(windows.back());
 
-    // Windows 10 1809 to 1909 knows only the older number; older builds refuse both.
-    for (const DWORD refused : {20u, 19u}) {
-        attributeCalls.clear();
-        refusedFrom = refused;
-        ASSERT_NE(NewWindow(), nullptr);
-        ASSERT_EQ(attributeCalls.size(), 2u);
-        EXPECT_EQ(attributeCalls[1].attribute, 19u);
-        EXPECT_EQ(attributeCalls[1].value, TRUE);
-    }
+    intro.shell.mainWindow = NewWindow();
+    EXPECT_FALSE(IsWindowVisible(intro.shell.mainWindow));
+    EXPECT_TRUE(IsZoomed(intro.shell.mainWindow));
+    EXPECT_TRUE(SameRect(WindowRectOf(intro.shell.mainWindow), maximised));
 
-    // The real entry is found in DWM's library.
-    const BOOL dark = TRUE;
-    EXPECT_NE(SystemWindowPlatform().setWindowAttribute(window, 20, &dark, sizeof(dark)),
-              HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND));
+    ToggleFullscreen(intro.shell.mainWindow);
+    EXPECT_TRUE(IsWindowVisible(intro.shell.mainWindow));
+    EXPECT_EQ(GetWindowLongPtrW(intro.shell.mainWindow, GWL_STYLE) & (WS_POPUP | WS_CAPTION), WS_POPUP);
+
+    // F11 then gives the framed window, maximised where the other one stands.
+    ToggleFullscreen(intro.shell.mainWindow);
+    EXPECT_TRUE(IsWindowVisible(intro.shell.mainWindow));
+    EXPECT_TRUE(IsZoomed(intro.shell.mainWindow));
+    EXPECT_EQ(GetWindowLongPtrW(intro.shell.mainWindow, GWL_STYLE) & WS_CAPTION, WS_CAPTION);
+    EXPECT_TRUE(SameRect(WindowRectOf(intro.shell.mainWindow), maximised));
 }
 
 TEST_F(AppWindowPlatformTest, ANewScaleGivesTheFramedWindowTheSuggestedRectangleAndTheRendererItsClient)
