@@ -109,7 +109,8 @@ int RunIntro(HINSTANCE instance)
     intro.shell.clientWidth = client.right - client.left;
     intro.shell.clientHeight = client.bottom - client.top;
 
-    if (!InitRenderer()) {
+    // The end card's compile, the longest, runs beside the start-up: nothing needs it before Escape.
+    if (!InitRenderer(EndCardStart::InBackground)) {
         ShutdownRoutine();
         DestroyWindow(intro.shell.mainWindow);
         UnregisterClassW(MAKEINTATOM(windowClass), instance);

@@ -52,6 +52,15 @@ struct RendererState {
     int signatureHeight = 0;
 
     bool windowDestroyed = false;
+
+    // The end card's entry, compiled on a worker thread while the show starts, as nothing needs it
+    // before Escape. The worker reads the profile, writes the last three and ends; the main thread
+    // reads them only after it has ended, then makes the end card's shader.
+    HANDLE endCardWorker = nullptr;
+    const char* endCardProfile = nullptr;
+    HRESULT endCardResult = S_OK;
+    ID3DBlob* endCardCode = nullptr;
+    ID3DBlob* endCardMessages = nullptr;
 };
 
 // The scroller's text, mask and stop points (set once by BuildScrollerMask) and, as its base, the

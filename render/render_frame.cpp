@@ -87,21 +87,35 @@ void UnbindPass(int pass)
     if (pass == kCompositePass) SetShaderResource(kOffscreenSlot, nullptr);
 }
 
-void WarmPasses()
+namespace {
+
+void DrawPassIntoOnePixel(int pass)
 {
-    if (!intro.scroller.maskView) return;
+    if (!PassTargetView(pass) || !intro.renderer.pixelShaders[pass]) return;
     D3D11_VIEWPORT pixel = {};
     pixel.Width = 1.0f;
     pixel.Height = 1.0f;
     pixel.MaxDepth = 1.0f;
-    for (int pass = 0; pass < kPassCount; ++pass) {
-        if (!PassTargetView(pass)) continue;
-        BindPass(pass);
-        intro.renderer.context->RSSetViewports(1, &pixel);
-        intro.renderer.context->Draw(3, 0);
-        UnbindPass(pass);
-    }
+    BindPass(pass);
+    intro.renderer.context->RSSetViewports(1, &pixel);
+    intro.renderer.context->Draw(3, 0);
+    UnbindPass(pass);
+}
+
+}  // namespace
+
+void WarmPasses()
+{
+    if (!intro.scroller.maskView) return;
+    for (int pass = 0; pass < kPassCount; ++pass) DrawPassIntoOnePixel(pass);
     // Every frame binds what it draws with; holding nothing here lets each object go when released.
+    intro.renderer.context->ClearState();
+}
+
+void WarmPass(int pass)
+{
+    if (!intro.scroller.maskView) return;
+    DrawPassIntoOnePixel(pass);
     intro.renderer.context->ClearState();
 }
 
@@ -197,6 +211,7 @@ void RenderFrame(float t)
 {
     // After a recovery that could not make a new device there is nothing to draw with.
     if (!intro.renderer.swapChain) return;
+    if (!FinishEndCard(intro.shell.exit.exitActive)) return;
     DrawFrame(t);
     if (PresentWithSignature()) {
         // Tools that watch the screen read the loop time of the frame on it, in milliseconds; 0 is

@@ -16,9 +16,20 @@ extern RendererPlatform rendererPlatform;
 // The real entries, for restoring after a test.
 RendererPlatform SystemRendererPlatform();
 
+// How InitRenderer compiles the end card's entry: with the others, or on a worker thread while
+// the show starts, for the intro, whose first frame then need not wait for the longest compile.
+enum class EndCardStart { WithTheOthers, InBackground };
+
 // Creates the device, swap chain, targets, samplers, shaders and constant buffer, then has the
-// scroller mask built. False after the first failure, which has been reported.
-bool InitRenderer();
+// scroller mask built. False after the first failure, which has been reported. With the end card
+// in the background its shader comes later, through FinishEndCard.
+bool InitRenderer(EndCardStart endCard = EndCardStart::WithTheOthers);
+
+// Once the end card's worker has ended (waiting for it when wait is set), judges its compile as
+// start-up judges the others, makes the end card's shader and warms it. False when the compile
+// failed: that has been reported and the window closed. True, and nothing done, while the worker
+// runs or when there is none.
+bool FinishEndCard(bool wait);
 
 // Replaces the offscreen target by one of the given size; none when a size is not positive.
 void CreateOffscreenTarget(int width, int height);
@@ -46,16 +57,22 @@ void BindPass(int pass);
 // Takes the pass's inputs off the pipeline again, so that its target can be drawn into next.
 void UnbindPass(int pass);
 
-// Draws every pass once into one pixel of its target, presenting nothing, so that the driver
-// compiles each shader now and not at its first real frame (the end card's would stall the first
-// frame after Escape). Does nothing while the scroller mask is missing: start-up has failed then.
+// Draws every pass that has its shader once into one pixel of its target, presenting nothing, so
+// that the driver compiles each shader now and not at its first real frame (the end card's would
+// stall the first frame after Escape). Does nothing while the scroller mask is missing: start-up
+// has failed then.
 void WarmPasses();
+
+// The same for one pass, whose shader has just been made.
+void WarmPass(int pass);
 
 // Draws one frame for loop time t into the back buffer without presenting it: the scroller step
 // before Escape, the constants, and the passes of the normal or the end-card path.
 void DrawFrame(float t);
 
 // Draws and presents one frame for loop time t, and closes the window when the end card is over.
+// The end card's shader is taken up as soon as its worker has ended; a first end-card frame that
+// comes before that waits for it.
 void RenderFrame(float t);
 
 // What a frame does besides drawing, for loop time t while the window is minimised: the

@@ -181,11 +181,32 @@ void ReleaseSamplers()
 // Strictness and full optimisation.
 constexpr UINT kCompileFlags = D3DCOMPILE_ENABLE_STRICTNESS | D3DCOMPILE_OPTIMIZATION_LEVEL3;
 
-// A pixel shader that cannot be made is reported, and start-up goes on without it.
-bool CreatePixelShader(int pass, const char* profile)
+HRESULT Compile(const char* entry, const char* profile, ID3DBlob** code, ID3DBlob** messages)
 {
-    ID3DBlob* code = CompileEntry(kPasses[pass].entry, profile);
-    if (!code) return false;
+    return rendererPlatform.compile(ShaderSource, ShaderSourceSize, nullptr, nullptr, nullptr, entry, profile,
+                                    kCompileFlags, 0, code, messages);
+}
+
+// What a compile gave, judged on the main thread: the byte code, or null once the failure has been
+// reported. Warnings of a successful compile are dropped unseen; errors go to an attached debugger.
+ID3DBlob* KeepCompiled(HRESULT result, ID3DBlob* code, ID3DBlob* messages)
+{
+    const bool compiled = SUCCEEDED(result) && code;
+    if (messages) {
+        if (!compiled) OutputDebugStringA(static_cast<const char*>(messages->GetBufferPointer()));
+        messages->Release();
+    }
+    if (!CheckCreated(result, code, L"D3DCompile")) {
+        ReleaseField(code);
+        return nullptr;
+    }
+    return code;
+}
+
+// Makes the pass's pixel shader from its byte code, which it releases. A shader that cannot be
+// made is reported, and the show goes on without it.
+void CreatePassShader(int pass, ID3DBlob* code)
+{
     ID3D11PixelShader*& shader = intro.renderer.pixelShaders[pass];
     const HRESULT result =
         intro.renderer.device->CreatePixelShader(code->GetBufferPointer(), code->GetBufferSize(), nullptr, &shader);
@@ -193,13 +214,57 @@ bool CreatePixelShader(int pass, const char* profile)
     const std::string name = kPasses[pass].name;
     const std::wstring what = L"CreatePixelShader(" + std::wstring(name.begin(), name.end()) + L")";
     CheckCreated(result, shader, what.c_str());
+}
+
+bool CreatePixelShader(int pass, const char* profile)
+{
+    ID3DBlob* code = CompileEntry(kPasses[pass].entry, profile);
+    if (!code) return false;
+    CreatePassShader(pass, code);
     return true;
 }
 
-bool CreateShaders()
+// The end card's compile off the main thread. D3DCompile is safe on any thread and needs no
+// device; the worker touches nothing but the results it leaves behind.
+DWORD WINAPI CompileEndCard(void*)
+{
+    RendererState& renderer = intro.renderer;
+    renderer.endCardResult =
+        Compile(kPasses[kEndPass].entry, renderer.endCardProfile, &renderer.endCardCode, &renderer.endCardMessages);
+    return 0;
+}
+
+// False when no worker could be started; the entry is then compiled with the others.
+bool StartEndCardWorker(const char* profile)
+{
+    RendererState& renderer = intro.renderer;
+    renderer.endCardProfile = profile;
+    renderer.endCardWorker = CreateThread(nullptr, 0, CompileEndCard, nullptr, 0, nullptr);
+    if (!renderer.endCardWorker) return false;
+    // The start-up on the main thread comes first: the first frame is what the viewer waits for.
+    SetThreadPriority(renderer.endCardWorker, THREAD_PRIORITY_BELOW_NORMAL);
+    return true;
+}
+
+// Waits for a worker still compiling, and drops what it left.
+void ReleaseEndCardWorker()
+{
+    RendererState& renderer = intro.renderer;
+    if (renderer.endCardWorker) {
+        WaitForSingleObject(renderer.endCardWorker, INFINITE);
+        CloseHandle(renderer.endCardWorker);
+        renderer.endCardWorker = nullptr;
+    }
+    ReleaseField(renderer.endCardCode);
+    ReleaseField(renderer.endCardMessages);
+    renderer.endCardResult = S_OK;
+}
+
+bool CreateShaders(EndCardStart endCard)
 {
     RendererState& renderer = intro.renderer;
     const ShaderProfiles profiles = ChooseShaderProfiles(static_cast<uint32_t>(renderer.featureLevel));
+    const bool endCardLater = endCard == EndCardStart::InBackground && StartEndCardWorker(profiles.pixel);
 
     ID3DBlob* vertexCode = CompileEntry("VS", profiles.vertex);
     if (!vertexCode) return false;
@@ -209,6 +274,7 @@ bool CreateShaders()
     vertexCode->Release();
     if (!CheckCreated(result, renderer.vertexShader, L"CreateVertexShader")) return false;
     for (int pass = 0; pass < kPassCount; ++pass) {
+        if (pass == kEndPass && endCardLater) continue;
         if (!CreatePixelShader(pass, profiles.pixel)) return false;
     }
     // The signature's shader is no pass of its own: it draws over whichever pass finished the frame.
@@ -225,6 +291,7 @@ bool CreateShaders()
 void ReleaseShaders()
 {
     RendererState& renderer = intro.renderer;
+    ReleaseEndCardWorker();
     ReleaseField(renderer.signaturePixelShader);
     for (int pass = kPassCount - 1; pass >= 0; --pass) {
         ReleaseField(renderer.pixelShaders[pass]);
@@ -412,22 +479,33 @@ ID3DBlob* CompileEntry(const char* entry, const char* profile)
 {
     ID3DBlob* code = nullptr;
     ID3DBlob* messages = nullptr;
-    const HRESULT result = rendererPlatform.compile(ShaderSource, ShaderSourceSize, nullptr, nullptr, nullptr,
-                                                    entry, profile, kCompileFlags, 0, &code, &messages);
-    const bool compiled = SUCCEEDED(result) && code;
-    // Warnings of a successful compile are dropped unseen; errors go to an attached debugger.
-    if (messages) {
-        if (!compiled) OutputDebugStringA(static_cast<const char*>(messages->GetBufferPointer()));
-        messages->Release();
-    }
-    if (!CheckCreated(result, code, L"D3DCompile")) {
-        ReleaseField(code);
-        return nullptr;
-    }
-    return code;
+    const HRESULT result = Compile(entry, profile, &code, &messages);
+    return KeepCompiled(result, code, messages);
 }
 
-bool InitRenderer()
+bool FinishEndCard(bool wait)
+{
+    RendererState& renderer = intro.renderer;
+    if (!renderer.endCardWorker) return true;
+    if (WaitForSingleObject(renderer.endCardWorker, wait ? INFINITE : 0) != WAIT_OBJECT_0) return true;
+    CloseHandle(renderer.endCardWorker);
+    renderer.endCardWorker = nullptr;
+
+    ID3DBlob* code = KeepCompiled(renderer.endCardResult, renderer.endCardCode, renderer.endCardMessages);
+    renderer.endCardCode = nullptr;
+    renderer.endCardMessages = nullptr;
+    if (!code) {
+        // The shader text did not compile: the show ends as a start-up that met the failure would.
+        renderer.windowDestroyed = true;
+        DestroyWindow(intro.shell.mainWindow);
+        return false;
+    }
+    CreatePassShader(kEndPass, code);
+    WarmPass(kEndPass);
+    return true;
+}
+
+bool InitRenderer(EndCardStart endCard)
 {
     RendererState& renderer = intro.renderer;
     if (!CreateDeviceAndSwapChain() || !CreateBackBufferView()) return false;
@@ -438,7 +516,7 @@ bool InitRenderer()
     renderer.offscreenHeight = half.height;
     CreateOffscreenTarget(renderer.offscreenWidth, renderer.offscreenHeight);
 
-    if (!CreateSamplers() || !CreateShaders() || !CreateConstantBuffer()) return false;
+    if (!CreateSamplers() || !CreateShaders(endCard) || !CreateConstantBuffer()) return false;
 
     // The scroller reports its own failures; without its mask the show cannot run.
     BuildScrollerMask();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/intro_state.h"
+#include "render/frame_rules.h"
 #include "render/renderer.h"
 #include "render_test_bed.h"
 #include "shaders/shader_source.h"
@@ -211,3 +212,85 @@ TEST(RenderInit, EachFailureIsReportedOnceAndNothingLaterIsMade)
 }
 
 }  // namespace
+
+namespace {
+
+// Frames before Escape until the end card's shader has been taken up; false if that never happens.
+bool DrawUntilTheEndCardIsTakenUp()
+{
+    for (int frame = 0; frame < 3000; ++frame) {
+        if (intro.renderer.pixelShaders[kEndPass]) return true;
+        RenderFrame(1.0f + frame / 100.0f);
+        Sleep(10);
+    }
+    return intro.renderer.pixelShaders[kEndPass] != nullptr;
+}
+
+}  // namespace
+
+TEST(RenderInitInBackground, TheEndCardIsMadeBesideTheShowAndReleasedInTheFixedOrder)
+{
+    RenderTestBed bed(320, 200);
+    ASSERT_TRUE(InitRenderer(EndCardStart::InBackground));
+    // Start-up ends without the end card's shader, whose compile runs on.
+    EXPECT_EQ(CreatedObjects(), AllBut({"endPixelShader"}));
+    ASSERT_TRUE(DrawUntilTheEndCardIsTakenUp());
+    EXPECT_TRUE(bed.reports().empty());
+    EXPECT_EQ(CreatedObjects(), kCreationOrder);
+    std::vector<std::string> compiled = Script().compiledProfiles;
+    std::sort(compiled.begin(), compiled.end());
+    EXPECT_EQ(compiled, (std::vector<std::string>{"CompositePS:ps_5_0", "EndPS:ps_5_0", "ScenePS:ps_5_0",
+                                                  "SignaturePS:ps_5_0", "VS:vs_5_0"}));
+    ReleaseAndCheckOrder(kCreationOrder);
+}
+
+TEST(RenderInitInBackground, AnEscapeBeforeTheCompileIsDoneWaitsForTheEndCard)
+{
+    RenderTestBed bed(320, 200);
+    ASSERT_TRUE(InitRenderer(EndCardStart::InBackground));
+    Script().capturePresents = true;
+    // Two seconds into the end card its picture has faded in.
+    intro.shell.exit = ExitState{true, 0.5f};
+    RenderFrame(2.5f);
+    ASSERT_NE(intro.renderer.pixelShaders[kEndPass], nullptr);
+    EXPECT_TRUE(bed.reports().empty());
+    // The upper half, away from the signature, shows the end card rather than a cleared target.
+    int lit = 0;
+    for (size_t i = 0; i < Script().presented.size() / 2; i += 4) {
+        lit += Script().presented[i] + Script().presented[i + 1] + Script().presented[i + 2] > 30 ? 1 : 0;
+    }
+    EXPECT_GT(lit, 100);
+}
+
+TEST(RenderInitInBackground, EndCardFailuresAreReportedOnceWhenTakenUp)
+{
+    {
+        SCOPED_TRACE("the compile fails: the show ends as a failed start-up does");
+        RenderTestBed bed(320, 200);
+        Script().Fail("D3DCompile:EndPS", 1, E_FAIL);
+        ASSERT_TRUE(InitRenderer(EndCardStart::InBackground));
+        EXPECT_FALSE(FinishEndCard(true));
+        ASSERT_EQ(bed.reports().size(), 1u);
+        EXPECT_EQ(bed.reports()[0].what, L"D3DCompile");
+        EXPECT_EQ(bed.reports()[0].code, static_cast<uint32_t>(E_FAIL));
+        EXPECT_FALSE(IsWindow(bed.window()));
+        EXPECT_TRUE(intro.renderer.windowDestroyed);
+        // Later frames take nothing up again, and report nothing.
+        EXPECT_TRUE(FinishEndCard(true));
+        EXPECT_EQ(bed.reports().size(), 1u);
+        ReleaseAndCheckOrder(AllBut({"endPixelShader"}));
+    }
+    {
+        SCOPED_TRACE("the shader cannot be made: the show goes on without it");
+        RenderTestBed bed(320, 200);
+        // Scene, composite and signature are made during start-up; the end card's comes fourth.
+        Script().Fail("CreatePixelShader", 4, E_OUTOFMEMORY);
+        ASSERT_TRUE(InitRenderer(EndCardStart::InBackground));
+        EXPECT_TRUE(FinishEndCard(true));
+        ASSERT_EQ(bed.reports().size(), 1u);
+        EXPECT_EQ(bed.reports()[0].what, L"CreatePixelShader(end)");
+        EXPECT_EQ(bed.reports()[0].code, static_cast<uint32_t>(E_OUTOFMEMORY));
+        EXPECT_TRUE(IsWindow(bed.window()));
+        ReleaseAndCheckOrder(AllBut({"endPixelShader"}));
+    }
+}

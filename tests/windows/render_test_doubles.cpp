@@ -2,12 +2,15 @@
 
 #include <cstring>
 #include <map>
+#include <mutex>
 
 #include "render/renderer.h"
 
 namespace {
 
 RenderScript script;
+// Guards the script's injections and compile log, which a compile on a worker thread touches too.
+std::mutex scriptLock;
 
 // {1c9d3b2e-5f0a-4e47-9a61-7b2f0d8c4e15}
 const GUID kWitnessGuid = {0x1c9d3b2e, 0x5f0a, 0x4e47, {0x9a, 0x61, 0x7b, 0x2f, 0x0d, 0x8c, 0x4e, 0x15}};
@@ -445,7 +448,11 @@ HRESULT WINAPI CompileScripted(LPCVOID source, SIZE_T size, LPCSTR name, const D
                                ID3DInclude* include, LPCSTR entry, LPCSTR profile, UINT flags, UINT effectFlags,
                                ID3DBlob** code, ID3DBlob** messages)
 {
-    script.compiledProfiles.push_back(std::string(entry) + ":" + profile);
+    {
+        // The end card may compile on its own thread beside the others.
+        const std::lock_guard<std::mutex> hold(scriptLock);
+        script.compiledProfiles.push_back(std::string(entry) + ":" + profile);
+    }
     HRESULT result = S_OK;
     if (script.ShouldFail(std::string("D3DCompile:") + entry, result)) {
         *code = nullptr;
@@ -467,6 +474,7 @@ void RenderScript::Fail(const std::string& call, int occurrence, HRESULT result)
 
 bool RenderScript::ShouldFail(const std::string& call, HRESULT& result)
 {
+    const std::lock_guard<std::mutex> hold(scriptLock);
     bool fail = false;
     for (Injection& injection : injections) {
         if (injection.call != call || injection.remaining <= 0) continue;

@@ -13,7 +13,7 @@
 struct RenderScript {
     // The occurrence-th call (1-based, counted from now) of a method returns result with no object.
     void Fail(const std::string& call, int occurrence, HRESULT result);
-    // Counts the call and tells whether it must fail, and with which result.
+    // Counts the call and tells whether it must fail, and with which result. Safe from any thread.
     bool ShouldFail(const std::string& call, HRESULT& result);
 
     struct Injection {
@@ -27,7 +27,7 @@ struct RenderScript {
     bool capturePresents = false;     // copy buffer 0 at every Present
     bool witnessTextures = false;     // log "texture" when a texture the device made is destroyed
     std::vector<std::string> log;     // Release calls of the wrapped objects and destruction of witnessed ones
-    std::vector<std::string> compiledProfiles;  // "entry:profile" for every compile
+    std::vector<std::string> compiledProfiles;  // "entry:profile" for every compile, on whichever thread
     int presents = 0;                 // Present calls that reached the real swap chain
     int resizes = 0;                  // ResizeBuffers calls
     std::function<void()> onDeviceRelease;  // runs at every Release of the device
