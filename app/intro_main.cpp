@@ -15,9 +15,9 @@ ShellPlatform shellPlatform = SystemShellPlatform();
 
 namespace {
 
-// While minimised no frame is drawn; the loop wakes this often to keep the show's clock-driven
-// steps (scroller, fade, close) where they would be.
-constexpr DWORD kMinimisedWaitMilliseconds = 15;
+// While minimised or occluded no frame is drawn; the loop wakes this often to keep the show's
+// clock-driven steps (scroller, fade, close) where they would be.
+constexpr DWORD kUnseenWaitMilliseconds = 15;
 
 void TakeFocus(HWND window)
 {
@@ -71,9 +71,10 @@ void RunMainLoop()
     while (DrainMessages()) {
         const float t = ReadLoopTime();
         RecoverLostMusic();
-        if (IsIconic(intro.shell.mainWindow)) {
+        if (IsIconic(intro.shell.mainWindow) || intro.renderer.occluded) {
             AdvanceUnseenFrame(t);
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, kMinimisedWaitMilliseconds, QS_ALLINPUT);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, kUnseenWaitMilliseconds, QS_ALLINPUT);
+            ProbeOcclusion();
             continue;
         }
         RenderFrame(t);

@@ -29,7 +29,8 @@ void ShowFailureBox(const FailureReport& report);
 // The whole show, from class registration to shutdown; returns the process exit code (always 0).
 int RunIntro(HINSTANCE instance);
 
-// Drains messages and renders frames until WM_QUIT.
+// Drains messages and renders frames until WM_QUIT. While the window is minimised or occluded it
+// draws nothing and only moves the show's clock-driven steps on.
 void RunMainLoop();
 
 // Stops the music, then releases the renderer's and the scroller's objects in their fixed order.

@@ -53,6 +53,10 @@ struct RendererState {
 
     bool windowDestroyed = false;
 
+    // Set by a Present that found the window occluded (the desktop locked, a screen saver, another
+    // program in exclusive full screen); nothing is drawn until a test Present finds it visible.
+    bool occluded = false;
+
     // The end card's entry, compiled on a worker thread while the show starts, as nothing needs it
     // before Escape. The worker reads the profile, writes the last three and ends; the main thread
     // reads them only after it has ended, then makes the end card's shader.

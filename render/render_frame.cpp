@@ -204,7 +204,20 @@ bool PresentWithSignature()
         RecoverRenderer();
         return false;
     }
+    // An occluded window's Present shows nothing and returns at once, without the vertical blank.
+    if (presented == DXGI_STATUS_OCCLUDED) {
+        intro.renderer.occluded = true;
+        return false;
+    }
     return true;
+}
+
+bool ProbeOcclusion()
+{
+    RendererState& renderer = intro.renderer;
+    renderer.occluded = renderer.occluded && renderer.swapChain &&
+                        renderer.swapChain->Present(0, DXGI_PRESENT_TEST) == DXGI_STATUS_OCCLUDED;
+    return renderer.occluded;
 }
 
 void RenderFrame(float t)

@@ -85,5 +85,11 @@ void AdvanceUnseenFrame(float t);
 void DrawSignature();
 
 // Draws the signature into the frame and presents it on the next vertical blank; recovers the
-// renderer when the device was lost. False when the frame did not reach the screen.
+// renderer when the device was lost, and notes an occluded window. False when the frame did not
+// reach the screen.
 bool PresentWithSignature();
+
+// While the window is occluded, asks once with a test Present, which draws nothing, whether it
+// still is; any other answer ends the occlusion, and a lost device is then met by the next frame's
+// Present. True while it stays occluded.
+bool ProbeOcclusion();

@@ -267,6 +267,8 @@ protected:
 
     void TearDown() override
     {
+        // A window left standing would keep the class registered for the next test.
+        if (intro.shell.mainWindow && IsWindow(intro.shell.mainWindow)) DestroyWindow(intro.shell.mainWindow);
         RemoveRenderDoubles();
         shellPlatform = SystemShellPlatform();
         musicPlatform = SystemMusicPlatform();
@@ -401,5 +403,46 @@ TEST_F(AppRunIntroTest, AltEnterLeavesTheSwapChainInTheBorderlessWindow)
     EXPECT_FALSE(exclusive);
     EXPECT_EQ(GetWindowLongPtrW(intro.shell.mainWindow, GWL_STYLE), style);
     EXPECT_EQ(GetWindowLongPtrW(intro.shell.mainWindow, GWL_EXSTYLE), exStyle);
+    ReleaseRenderer();
+}
+
+namespace {
+
+// Runs the main loop on the intro window until it has made `presents` Present calls.
+void RunLoopFor(size_t presents)
+{
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    intro.shell.clockFrequency = frequency.QuadPart;
+    intro.shell.loopStartCounter = now.QuadPart;
+    shellPlatform.beginTimerPeriod = &timeBeginPeriod;
+    Script().onPresent = [presents] {
+        if (Script().presentCalls.size() == presents) PostQuitMessage(0);
+    };
+    RunMainLoop();
+    Script().onPresent = nullptr;
+}
+
+}  // namespace
+
+TEST_F(AppRunIntroTest, AnOccludedWindowIsNotDrawnUntilATestPresentFindsItVisible)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenIntroWindowWithRenderer());
+    // The second frame finds the window occluded (Windows answers at once, without the blank), and
+    // so do the first two test Presents after it.
+    const HRESULT occluded = DXGI_STATUS_OCCLUDED;
+    for (int call = 2; call <= 4; ++call) Script().Fail("Present", call, occluded);
+    RunLoopFor(7);
+
+    std::vector<std::string> calls;
+    for (const RenderScript::PresentCall& call : Script().presentCalls) {
+        calls.push_back(std::to_string(call.interval) + (call.flags == DXGI_PRESENT_TEST ? " test" : " draw") +
+                        (call.result == occluded ? " occluded" : call.result == S_OK ? " shown" : " other"));
+    }
+    EXPECT_EQ(calls, (std::vector<std::string>{"1 draw shown", "1 draw occluded", "0 test occluded",
+                                               "0 test occluded", "0 test shown", "1 draw shown",
+                                               "1 draw shown"}));
     ReleaseRenderer();
 }

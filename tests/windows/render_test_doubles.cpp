@@ -320,10 +320,15 @@ public:
     HRESULT STDMETHODCALLTYPE Present(UINT interval, UINT flags) override
     {
         HRESULT result = S_OK;
-        if (script.ShouldFail("Present", result)) return result;
-        ++script.presents;
-        if (script.capturePresents) Capture();
-        return real_->Present(interval, flags);
+        if (!script.ShouldFail("Present", result)) {
+            if (script.presentMilliseconds > 0) Sleep(static_cast<DWORD>(script.presentMilliseconds));
+            ++script.presents;
+            if (script.capturePresents && !(flags & DXGI_PRESENT_TEST)) Capture();
+            result = real_->Present(interval, flags);
+        }
+        script.presentCalls.push_back(RenderScript::PresentCall{interval, flags, result});
+        if (script.onPresent) script.onPresent();
+        return result;
     }
     HRESULT STDMETHODCALLTYPE GetBuffer(UINT index, REFIID riid, void** surface) override
     {

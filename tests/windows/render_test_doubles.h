@@ -11,7 +11,8 @@
 
 // What the renderer's platform doubles do: which call fails, what was logged, what was presented.
 struct RenderScript {
-    // The occurrence-th call (1-based, counted from now) of a method returns result with no object.
+    // The occurrence-th call (1-based, counted from now) of a method returns result with no object
+    // (for Present: without presenting).
     void Fail(const std::string& call, int occurrence, HRESULT result);
     // Counts the call and tells whether it must fail, and with which result. Safe from any thread.
     bool ShouldFail(const std::string& call, HRESULT& result);
@@ -29,6 +30,15 @@ struct RenderScript {
     std::vector<std::string> log;     // Release calls of the wrapped objects and destruction of witnessed ones
     std::vector<std::string> compiledProfiles;  // "entry:profile" for every compile, on whichever thread
     int presents = 0;                 // Present calls that reached the real swap chain
+    // Every Present call, scripted or real, with what it returned.
+    struct PresentCall {
+        UINT interval;
+        UINT flags;
+        HRESULT result;
+    };
+    std::vector<PresentCall> presentCalls;
+    int presentMilliseconds = 0;           // each real Present first takes this long, as one waiting for the blank
+    std::function<void()> onPresent;       // runs after every Present call
     int resizes = 0;                  // ResizeBuffers calls
     std::function<void()> onDeviceRelease;  // runs at every Release of the device
     int resizesWithBoundTarget = 0;
