@@ -1,5 +1,6 @@
 #include "app/intro_main.h"
 
+#include "app/shell_rules.h"
 #include "app/window.h"
 #include "audio/music.h"
 #include "core/failure_text.h"
@@ -8,7 +9,8 @@
 
 ShellPlatform SystemShellPlatform()
 {
-    return ShellPlatform{&CreateWindowExW, &MessageBoxW, &timeBeginPeriod, &timeEndPeriod, &SetThreadExecutionState};
+    return ShellPlatform{&CreateWindowExW,         &MessageBoxW,          &timeBeginPeriod,  &timeEndPeriod,
+                         &SetThreadExecutionState, &EnumDisplaySettingsW, &SetWaitableTimer, &Sleep};
 }
 
 ShellPlatform shellPlatform = SystemShellPlatform();
@@ -18,6 +20,71 @@ namespace {
 // While minimised or occluded no frame is drawn; the loop wakes this often to keep the show's
 // clock-driven steps (scroller, fade, close) where they would be.
 constexpr DWORD kUnseenWaitMilliseconds = 15;
+
+// CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, from Windows 10 version 1803 on; older systems refuse it.
+constexpr DWORD kHighResolutionTimer = 0x00000002;
+
+int64_t ReadCounter()
+{
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart;
+}
+
+// The pacer for the display the window is on, and the timer its waits use (null without one).
+struct LoopPacing {
+    HANDLE timer = nullptr;
+    HMONITOR monitor = nullptr;
+    FramePacer pacer;
+};
+
+// Starts the pacer afresh for the monitor's refresh rate whenever the window is on a new monitor.
+void FollowDisplay(LoopPacing& pacing)
+{
+    const HMONITOR monitor = MonitorFromWindow(intro.shell.mainWindow, MONITOR_DEFAULTTONEAREST);
+    if (monitor == pacing.monitor && pacing.pacer.periodTicks > 0) return;
+    pacing.monitor = monitor;
+    MONITORINFOEXW info = {};
+    info.cbSize = sizeof(info);
+    DEVMODEW mode = {};
+    mode.dmSize = sizeof(mode);
+    uint32_t hertz = 0;
+    if (GetMonitorInfoW(monitor, &info) &&
+        shellPlatform.displaySettings(info.szDevice, ENUM_CURRENT_SETTINGS, &mode)) {
+        hertz = mode.dmDisplayFrequency;
+    }
+    pacing.pacer = StartPacer(RefreshTicks(hertz, intro.shell.clockFrequency));
+}
+
+// On the high-resolution timer where there is one; else with Sleep, in whole milliseconds at the
+// 1 ms timer period the loop has set.
+void WaitTicks(const LoopPacing& pacing, int64_t ticks)
+{
+    if (pacing.timer) {
+        LARGE_INTEGER due;
+        due.QuadPart = -(ticks * 10'000'000 / intro.shell.clockFrequency);  // relative, in 100 ns
+        if (shellPlatform.setWaitableTimer(pacing.timer, &due, 0, nullptr, nullptr, FALSE)) {
+            WaitForSingleObject(pacing.timer, INFINITE);
+            return;
+        }
+    }
+    shellPlatform.sleep(static_cast<DWORD>(ticks * 1000 / intro.shell.clockFrequency));
+}
+
+// After a drawn pass: the rest of a refresh period where Present did not wait, else the loop's
+// one-millisecond yield.
+void PaceDrawnPass(LoopPacing& pacing, int64_t passStart)
+{
+    // An occluded Present returned at once without showing anything: it tells nothing of the display.
+    if (intro.renderer.occluded) return;
+    FollowDisplay(pacing);
+    const int64_t wait = PaceAfterPass(pacing.pacer, passStart, ReadCounter());
+    if (wait > 0) {
+        WaitTicks(pacing, wait);
+    } else {
+        shellPlatform.sleep(1);
+    }
+}
 
 void TakeFocus(HWND window)
 {
@@ -68,6 +135,9 @@ void RunMainLoop()
 {
     // With the default 15.6 ms system timer, Sleep(1) would cap the loop near 64 frames a second.
     shellPlatform.beginTimerPeriod(1);
+    LoopPacing pacing;
+    pacing.timer = CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionTimer, TIMER_ALL_ACCESS);
+    int64_t passStart = ReadCounter();
     while (DrainMessages()) {
         const float t = ReadLoopTime();
         RecoverLostMusic();
@@ -75,11 +145,13 @@ void RunMainLoop()
             AdvanceUnseenFrame(t);
             MsgWaitForMultipleObjects(0, nullptr, FALSE, kUnseenWaitMilliseconds, QS_ALLINPUT);
             ProbeOcclusion();
-            continue;
+        } else {
+            RenderFrame(t);
+            PaceDrawnPass(pacing, passStart);
         }
-        RenderFrame(t);
-        Sleep(1);
+        passStart = ReadCounter();
     }
+    if (pacing.timer) CloseHandle(pacing.timer);
     shellPlatform.endTimerPeriod(1);
 }
 

@@ -12,6 +12,10 @@ struct ShellPlatform {
     decltype(&timeBeginPeriod) beginTimerPeriod;
     decltype(&timeEndPeriod) endTimerPeriod;
     decltype(&SetThreadExecutionState) setExecutionState;
+    // The display's refresh and the loop's waits, for pacing frames where Present does not wait.
+    decltype(&EnumDisplaySettingsW) displaySettings;
+    decltype(&SetWaitableTimer) setWaitableTimer;
+    decltype(&Sleep) sleep;
 };
 
 extern ShellPlatform shellPlatform;
@@ -30,7 +34,8 @@ void ShowFailureBox(const FailureReport& report);
 int RunIntro(HINSTANCE instance);
 
 // Drains messages and renders frames until WM_QUIT. While the window is minimised or occluded it
-// draws nothing and only moves the show's clock-driven steps on.
+// draws nothing and only moves the show's clock-driven steps on; where Present does not wait for
+// the vertical blank it holds frames to the display's refresh rate.
 void RunMainLoop();
 
 // Stops the music, then releases the renderer's and the scroller's objects in their fixed order.

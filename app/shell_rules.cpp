@@ -40,3 +40,42 @@ FullscreenPlacement ToggleFullscreenPlacement(FullscreenState& state, uint32_t c
     state.fullscreenActive = false;
     return PlaceAt(state.savedStyle, state.savedExStyle, state.savedWindowRect);
 }
+
+int64_t RefreshTicks(uint32_t displayFrequency, int64_t counterFrequency)
+{
+    const uint32_t hertz = displayFrequency > 1 && displayFrequency <= 1000 ? displayFrequency : 60;
+    return counterFrequency / hertz;
+}
+
+FramePacer StartPacer(int64_t periodTicks)
+{
+    FramePacer pacer;
+    pacer.periodTicks = periodTicks;
+    pacer.meanPassTicks = periodTicks;
+    return pacer;
+}
+
+namespace {
+
+// Each pass weighs an eighth in the mean, and counts for at most a period: a few uneven frames,
+// or one held up for seconds, do not switch pacing on or off.
+constexpr int64_t kPassWeight = 8;
+
+}  // namespace
+
+int64_t PaceAfterPass(FramePacer& pacer, int64_t passStart, int64_t now)
+{
+    const int64_t period = pacer.periodTicks;
+    const int64_t pass = now - passStart < period ? now - passStart : period;
+    pacer.meanPassTicks += (pass - pacer.meanPassTicks) / kPassWeight;
+    if (!pacer.pacing && pacer.meanPassTicks < period / 2) {
+        pacer.pacing = true;
+        pacer.nextPassAt = passStart;
+    } else if (pacer.pacing && pacer.meanPassTicks >= period * 3 / 4) {
+        pacer.pacing = false;
+    }
+    if (!pacer.pacing) return 0;
+    pacer.nextPassAt += period;
+    if (pacer.nextPassAt < now) pacer.nextPassAt = now;
+    return pacer.nextPassAt - now;
+}

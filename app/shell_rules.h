@@ -36,3 +36,31 @@ constexpr uint32_t kFullscreenExStyle = 0x00040000u;
 FullscreenPlacement ToggleFullscreenPlacement(FullscreenState& state, uint32_t currentStyle,
                                               uint32_t currentExStyle, const WindowRect& currentRect,
                                               const WindowRect& monitorRect);
+
+// --- Frame pacing. Present(1, 0) waits for the display's vertical blank and so holds the loop to
+// the refresh rate. Where it returns at once (vsync forced off in a driver's settings, some
+// virtual displays) the loop would draw frames nobody sees, as fast as it can; the pacer then
+// holds each drawn pass to one refresh period.
+
+// Counter ticks of one refresh at the frequency (Hz) a display mode reports. 0 and 1 stand for
+// the hardware's default and no display refreshes above 1000 Hz: those count as 60 Hz.
+int64_t RefreshTicks(uint32_t displayFrequency, int64_t counterFrequency);
+
+struct FramePacer {
+    int64_t periodTicks = 0;    // one refresh
+    int64_t meanPassTicks = 0;  // running mean of recent drawn passes, the pacer's waits left out
+    bool pacing = false;        // Present has been seen not to wait
+    int64_t nextPassAt = 0;     // while pacing: the counter value before which no pass begins
+};
+
+// A pacer for a display refreshing every periodTicks, which takes Present to wait until its
+// passes show otherwise.
+FramePacer StartPacer(int64_t periodTicks);
+
+// After a drawn pass that began at counter value passStart and whose Present returned at now:
+// how many ticks to wait before the next pass begins, 0 for none. Passes that average less than
+// half a period mean that Present did not wait, and pacing begins; it ends when they average
+// three quarters of a period or more, as when Present waits again or the frames grow slow. While
+// pacing, passes begin one period apart, and a pass that ran late starts the count afresh rather
+// than being caught up.
+int64_t PaceAfterPass(FramePacer& pacer, int64_t passStart, int64_t now);

@@ -97,3 +97,96 @@ TEST(AppKeyRepeat, OnlyThePreviousKeyStateBitMarksARepeat)
     EXPECT_TRUE(IsKeyRepeat(0x40570001u));               // held: bit 30 set
     EXPECT_FALSE(IsKeyRepeat(0x20000001u | 0x80000000u));  // the context and transition bits
 }
+
+TEST(AppRefreshTicks, UnknownOrImpossibleRatesCountAsSixtyHertz)
+{
+    const int64_t frequency = 10'000'000;
+    EXPECT_EQ(RefreshTicks(144, frequency), 69'444);
+    EXPECT_EQ(RefreshTicks(50, frequency), 200'000);
+    EXPECT_EQ(RefreshTicks(0, frequency), 166'666);     // the hardware's default
+    EXPECT_EQ(RefreshTicks(1, frequency), 166'666);     // likewise
+    EXPECT_EQ(RefreshTicks(5000, frequency), 166'666);  // no display refreshes that fast
+}
+
+namespace {
+
+// The loop as the pacer sees it, on a clock of plain ticks: each pass takes its length, then the
+// loop waits what the pacer says and wakes `late` ticks after that.
+struct PacedLoop {
+    FramePacer pacer = StartPacer(1000);
+    int64_t clock = 0;
+    std::vector<int64_t> starts;
+    std::vector<int64_t> waits;
+
+    void Run(int passes, int64_t length, int64_t late = 0)
+    {
+        for (int i = 0; i < passes; ++i) {
+            const int64_t start = clock;
+            starts.push_back(start);
+            clock += length;
+            const int64_t wait = PaceAfterPass(pacer, start, clock);
+            waits.push_back(wait);
+            clock += wait + (wait > 0 ? late : 0);
+        }
+    }
+};
+
+}  // namespace
+
+TEST(AppFramePacing, APresentThatWaitsIsNeverPacedAndNorAreSlowFrames)
+{
+    PacedLoop loop;
+    loop.Run(50, 990);   // Present waited for the blank: a period less the loop's one-millisecond sleep
+    loop.Run(50, 3000);  // frames slower than the display
+    loop.Run(50, 600);   // between half and three quarters of a period: not proof that Present did not wait
+    for (int64_t wait : loop.waits) EXPECT_EQ(wait, 0);
+}
+
+TEST(AppFramePacing, AFastPresentIsHeldToOnePeriodAfterSevenPasses)
+{
+    PacedLoop loop;
+    loop.Run(20, 100);
+    // The mean falls by an eighth of its distance to 100 each pass (1000, 888, 790, 704, 629, 563,
+    // 506, 456): below half a period at the seventh pass.
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(loop.waits[i], 0) << i;
+    for (int i = 6; i < 20; ++i) EXPECT_EQ(loop.waits[i], 900) << i;
+    for (int i = 7; i < 20; ++i) EXPECT_EQ(loop.starts[i] - loop.starts[i - 1], 1000) << i;
+}
+
+TEST(AppFramePacing, LateWakeUpsDoNotSlowTheRate)
+{
+    PacedLoop loop;
+    loop.Run(10, 100);
+    loop.Run(20, 100, 30);
+    // Every wake-up is 30 ticks late, yet the passes stay one period apart: the schedule, not the
+    // last wake-up, sets each wait.
+    for (int i = 12; i < 30; ++i) {
+        EXPECT_EQ(loop.starts[i] - loop.starts[i - 1], 1000) << i;
+        EXPECT_EQ(loop.waits[i], 870) << i;
+    }
+}
+
+TEST(AppFramePacing, ALongPassIsNotCaughtUpWithABurst)
+{
+    PacedLoop loop;
+    loop.Run(20, 100);
+    loop.Run(1, 5000);  // a frame held up, by a box or a resize
+    EXPECT_EQ(loop.waits.back(), 0);
+    loop.Run(3, 100);
+    // Pacing goes on, counting from the long pass's end: no shortened waits to make up for it.
+    EXPECT_EQ(loop.waits[21], 900);
+    EXPECT_EQ(loop.waits[22], 900);
+    EXPECT_EQ(loop.starts[22] - loop.starts[21], 1000);
+}
+
+TEST(AppFramePacing, PacingHoldsUntilPassesFillThreeQuartersOfAPeriod)
+{
+    PacedLoop loop;
+    loop.Run(20, 100);
+    loop.Run(30, 600);  // still pacing: the gap to a period is waited
+    for (size_t i = 20; i < loop.waits.size(); ++i) EXPECT_EQ(loop.waits[i], 400) << i;
+
+    loop.Run(30, 800);  // Present waits again, or frames grow slow: pacing ends
+    loop.Run(30, 600);  // and does not begin again in between
+    for (size_t i = loop.waits.size() - 30; i < loop.waits.size(); ++i) EXPECT_EQ(loop.waits[i], 0) << i;
+}

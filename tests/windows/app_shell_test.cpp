@@ -408,6 +408,38 @@ TEST_F(AppRunIntroTest, AltEnterLeavesTheSwapChainInTheBorderlessWindow)
 
 namespace {
 
+// The loop's pacing waits as it asks for them, in 100 ns units, from the timer or from Sleep; and
+// its one-millisecond yields.
+std::vector<LONGLONG> pacingWaits;
+int yields = 0;
+
+WINBOOL WINAPI RecordTimer(HANDLE timer, const LARGE_INTEGER* due, LONG period, PTIMERAPCROUTINE routine,
+                           LPVOID argument, WINBOOL resume)
+{
+    pacingWaits.push_back(-due->QuadPart);
+    return SetWaitableTimer(timer, due, period, routine, argument, resume);
+}
+
+void WINAPI RecordSleep(DWORD milliseconds)
+{
+    if (milliseconds == 1) {
+        ++yields;
+    } else {
+        pacingWaits.push_back(LONGLONG{milliseconds} * 10'000);
+    }
+    Sleep(milliseconds);
+}
+
+// A display refreshing 24 times a second: a period a small window's frames fill well under half of.
+constexpr LONGLONG kPeriod = 10'000'000 / 24;
+
+WINBOOL WINAPI TwentyFourHertz(LPCWSTR device, DWORD mode, DEVMODEW* settings)
+{
+    EnumDisplaySettingsW(device, mode, settings);
+    settings->dmDisplayFrequency = 24;
+    return TRUE;
+}
+
 // Runs the main loop on the intro window until it has made `presents` Present calls.
 void RunLoopFor(size_t presents)
 {
@@ -444,5 +476,34 @@ TEST_F(AppRunIntroTest, AnOccludedWindowIsNotDrawnUntilATestPresentFindsItVisibl
     EXPECT_EQ(calls, (std::vector<std::string>{"1 draw shown", "1 draw occluded", "0 test occluded",
                                                "0 test occluded", "0 test shown", "1 draw shown",
                                                "1 draw shown"}));
+    ReleaseRenderer();
+}
+
+TEST_F(AppRunIntroTest, WherePresentDoesNotWaitTheLoopWaitsOutEachRefreshAndOtherwiseNot)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenIntroWindowWithRenderer());
+    SetWindowPos(intro.shell.mainWindow, nullptr, 0, 0, 200, 150, SWP_NOZORDER | SWP_NOMOVE);
+    shellPlatform.displaySettings = TwentyFourHertz;
+    shellPlatform.setWaitableTimer = RecordTimer;
+    shellPlatform.sleep = RecordSleep;
+
+    // Present returns at once: after a few frames each pass is followed by the rest of its period.
+    pacingWaits.clear();
+    yields = 0;
+    RunLoopFor(40);
+    EXPECT_GE(pacingWaits.size(), 20u);
+    for (const LONGLONG wait : pacingWaits) {
+        EXPECT_GT(wait, 0);
+        EXPECT_LE(wait, kPeriod);
+    }
+
+    // Present waits for the blank, a little longer than a period: the loop only yields, as before.
+    pacingWaits.clear();
+    yields = 0;
+    Script().presentCalls.clear();
+    Script().presentMilliseconds = 45;
+    RunLoopFor(20);
+    EXPECT_TRUE(pacingWaits.empty());
+    EXPECT_GE(yields, 19);
     ReleaseRenderer();
 }
