@@ -88,22 +88,31 @@ case ${HTN_D3D:-wined3d} in
     done
     overrides+=";d3d11,dxgi=n"
     # Xvfb's modes carry no dot clock, so through XRandR Wine reports a 0 Hz display, and DXVK 2.6
-    # divides by that rate in Present; without XRandR Wine reports 60 Hz.
+    # divides by that rate in Present; without XRandR Wine reports 60 Hz. The desktop process that
+    # reg.exe starts has read the old setting and keeps the display modes it found, so the session
+    # waits for it to end: the program's own start then brings a desktop with the new one.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
+    wineserver -w
     # DXVK's log goes to stderr, where it names the Vulkan device it renders with.
     export DXVK_LOG_PATH=none DXVK_LOG_LEVEL=${HTN_DXVK_LOG_LEVEL:-info}
     mkdir -p /root/dxvk-cache
     export DXVK_STATE_CACHE_PATH=/root/dxvk-cache
+    # Vulkan's validation layer checks every Vulkan call DXVK makes. The loader loads it; DXVK's
+    # own debug messenger then takes its messages (errors and warnings) and the loader's, among
+    # them 'Inserted device layer "VK_LAYER_KHRONOS_validation"', into DXVK's log on stderr: an
+    # "err:   ID: " or "warn:  ID: " line, the message on the next. DXVK still warns "Validation
+    # layers not found", as Wine's Vulkan lists none of the host's layers. Only what the layer
+    # reports while the instance is made goes to stdout, as "Validation Error: [ ID ]" and the like.
+    if [[ ${HTN_VK_VALIDATION:-0} == 1 ]]; then
+      export VK_INSTANCE_LAYERS=VK_LAYER_KHRONOS_validation DXVK_DEBUG=validation
+      export VK_KHRONOS_VALIDATION_REPORT_FLAGS=error,warn
+    fi
     ;;
   *)
     echo "wine-session: HTN_D3D must be wined3d or dxvk, not '$HTN_D3D'" >&2
     exit 2
     ;;
 esac
-# Vulkan's validation layer checks every Vulkan call DXVK makes; its messages go to stderr.
-if [[ ${HTN_VK_VALIDATION:-0} == 1 ]]; then
-  export VK_INSTANCE_LAYERS=VK_LAYER_KHRONOS_validation
-fi
 export WINEDLLOVERRIDES="$overrides${HTN_DLL_OVERRIDES:+;$HTN_DLL_OVERRIDES}"
 
 if mountpoint -q /out; then
