@@ -13,7 +13,11 @@
 #   --host-display         use the host's X display ($DISPLAY) and PulseAudio instead of private ones
 #   HTN_SCREEN=WxHxD       size of the private display (default 1280x720x24)
 #   HTN_D3D=wined3d|dxvk   Direct3D 11 through Wine's wined3d (default) or through DXVK over Vulkan
-#   HTN_VK_VALIDATION=1    under DXVK, load Vulkan's validation layer (messages on stderr)
+#   HTN_VK_VALIDATION=1    under DXVK, load Vulkan's validation layer (messages in DXVK's log)
+#   HTN_D3D_LOG_DIR=DIR    under DXVK, a .exe run keeps a copy of its stderr (DXVK's log) in this
+#                          host folder, as NAME.XXXXXX.stderr
+# Under DXVK a .exe run ends with "wine-run: PATH rendered through DXVK on DEVICE", the device
+# named in DXVK's log on the program's stderr, or "wine-run: PATH made no device through DXVK".
 # Every exported HTN_* variable reaches the program's environment.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
@@ -65,11 +69,36 @@ else
   unshareArgs+=(--net)
 fi
 
-status=0
 # SIGTERM does not get through unshare --fork; the KILL that -k sends does, and the kernel then
 # ends the whole namespace.
-HtnCleanEnv "${nsEnv[@]}" timeout -k 2 "$timeLimit" unshare "${unshareArgs[@]}" \
-  "$HTN_REPO/scripts/lib/wine-namespace.sh" "$HTN_IN_REPO/$target" "$@" || status=$?
+RunInNamespace() {
+  HtnCleanEnv "${nsEnv[@]}" timeout -k 2 "$timeLimit" unshare "${unshareArgs[@]}" \
+    "$HTN_REPO/scripts/lib/wine-namespace.sh" "$HTN_IN_REPO/$target" "$@"
+}
+
+status=0
+if [[ ${HTN_D3D:-wined3d} == dxvk && $target == *.exe ]]; then
+  # A copy of stderr, where DXVK names the device it renders with: a run that did not go through
+  # DXVK (its DLLs not taken, or no device made) shows.
+  if [[ -n ${HTN_D3D_LOG_DIR:-} ]]; then
+    mkdir -p "$HTN_D3D_LOG_DIR"
+    deviceLog=$(mktemp "$HTN_D3D_LOG_DIR/$(basename "$target" .exe).XXXXXX.stderr")
+  else
+    deviceLog=$(mktemp)
+    trap 'rm -f "$deviceLog"' EXIT
+  fi
+  RunInNamespace "$@" 2> >(tee "$deviceLog" >&2) || status=$?
+  wait $!
+  device=$(tr -d '\r' <"$deviceLog" | sed -n 's/^info: *Device : //p' | head -n 1)
+  if [[ -n $device ]]; then
+    verdict="wine-run: $target rendered through DXVK on $device"
+  else
+    verdict="wine-run: $target made no device through DXVK"
+  fi
+  echo "$verdict" >&2
+else
+  RunInNamespace "$@" || status=$?
+fi
 if ((status == 124 || status == 137)); then
   echo "wine-run: $target stopped after the time limit of $timeLimit s" >&2
 fi
