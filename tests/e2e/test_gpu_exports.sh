@@ -1,4 +1,5 @@
 #!/bin/bash
+# direct3d: none
 # On a laptop with two GPUs the drivers run a program on the fast one when it exports
 # NvOptimusEnablement and AmdPowerXpressRequestHighPerformance as DWORDs holding 1.
 source "$(dirname "$0")/lib.sh"

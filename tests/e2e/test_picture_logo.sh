@@ -44,7 +44,7 @@ Expect "the logo covers the middle in strong colours" AtLeast "$colourShare" 0.2
 
 echo " the end card's letters"
 if [[ -z ${resting:-} ]] && TooFewFrames $((escapeMs + 4200)) $((escapeMs + 10000)) 2; then
-  echo "  skip: too few frames between 4.2 s after Escape and the close to judge the letters at rest"
+  Skip "the letters at rest" "too few frames between 4.2 s after Escape and the close to judge them"
 elif [[ -z ${resting:-} ]]; then
   Fail "shots of the letters at rest"
 else
@@ -63,7 +63,7 @@ else
     Less "$change" "$largestSpinChange" || largestSpinChange=$change
   done
   if ((${#spinning[@]} == 0)) && TooFewFrames $((escapeMs + 600)) $((escapeMs + 3800)) 1; then
-    echo "  skip: too few frames between 0.6 and 3.8 s after Escape to see the letters turn"
+    Skip "before that they were turning" "too few frames between 0.6 and 3.8 s after Escape to see them turn"
   else
     Expect "before that they were turning" AtLeast "$largestSpinChange" 0.2
   fi
