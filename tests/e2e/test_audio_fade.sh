@@ -183,12 +183,16 @@ RecordingLength() {
 # The music starts right after the window goes full screen (the renderer is ready by then).
 FullScreenNow() { ProbeWindow && [[ ${probe[popup]} == 1 ]]; }
 
+# ShowAt MS: a frame at or after loop time MS has been presented. The loop time runs from just after
+# the music starts; frames may stall for seconds after the first ones.
+ShowAt() { ReadProbe frame && ((probe[frame_ms] >= $1)); }
+
 # First the track as it plays unfaded, the measure of the fade's gain: a run closed without Escape.
 StartRecording track
 StartIntro
 Require "the intro window appears" WaitForIntroWindow 30
 Require "it goes full screen" WaitFor 60 FullScreenNow
-sleep 12
+Require "the show reaches 12 s" WaitFor 120 ShowAt 12000
 PostClose
 Require "the unfaded run closes" WaitForExit 20
 StopRecording
@@ -203,7 +207,7 @@ FadeRun() {
   Require "it goes full screen again" WaitFor 60 FullScreenNow
   local fullScreenAt escapeAt exitAt
   fullScreenAt=$(Now)
-  sleep 4.5
+  Require "the show reaches 4.5 s" WaitFor 120 ShowAt 4500
   escapeAt=$(Now)
   Require "Escape reaches the intro" SendKey Escape
   Require "the intro closes after the end card" WaitForExit 20
