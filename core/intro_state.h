@@ -57,9 +57,10 @@ struct RendererState {
     // program in exclusive full screen); nothing is drawn until a test Present finds it visible.
     bool occluded = false;
 
-    // The end card's entry, compiled on a worker thread while the show starts, as nothing needs it
-    // before Escape. The worker reads the profile, writes the last three and ends; the main thread
-    // reads them only after it has ended, then makes the end card's shader.
+    // The end card's entry, compiled on a worker thread once the show has begun, as nothing needs
+    // it before Escape; the profile is set while it waits to be taken up. The worker reads the
+    // profile, writes the last three and ends; the main thread reads them only after it has ended,
+    // then makes the end card's shader.
     HANDLE endCardWorker = nullptr;
     const char* endCardProfile = nullptr;
     HRESULT endCardResult = S_OK;

@@ -224,7 +224,9 @@ void RenderFrame(float t)
 {
     // After a recovery that could not make a new device there is nothing to draw with.
     if (!intro.renderer.swapChain) return;
-    if (!FinishEndCard(intro.shell.exit.exitActive)) return;
+    // An end-card frame needs the end card's shader now.
+    const bool endCard = intro.shell.exit.exitActive;
+    if (endCard && !FinishEndCard(true)) return;
     DrawFrame(t);
     if (PresentWithSignature()) {
         // Tools that watch the screen read the loop time of the frame on it, in milliseconds; 0 is
@@ -233,6 +235,9 @@ void RenderFrame(float t)
         SetWindowLongPtrW(intro.shell.mainWindow, GWLP_USERDATA, stamp > 0 ? stamp : 1);
     }
     CloseWhenOver(t);
+    // Before Escape it is taken up after a frame has been presented: the driver may compile the
+    // shader behind the frames already queued, which would then wait for it.
+    if (!endCard) FinishEndCard(false);
 }
 
 void AdvanceUnseenFrame(float t)

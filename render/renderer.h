@@ -16,8 +16,8 @@ extern RendererPlatform rendererPlatform;
 // The real entries, for restoring after a test.
 RendererPlatform SystemRendererPlatform();
 
-// How InitRenderer compiles the end card's entry: with the others, or on a worker thread while
-// the show starts, for the intro, whose first frame then need not wait for the longest compile.
+// How InitRenderer compiles the end card's entry: with the others, or later on a worker thread,
+// for the intro, whose first frame then need not wait for the longest compile.
 enum class EndCardStart { WithTheOthers, InBackground };
 
 // Creates the device, swap chain, targets, samplers, shaders and constant buffer, then has the
@@ -25,10 +25,11 @@ enum class EndCardStart { WithTheOthers, InBackground };
 // in the background its shader comes later, through FinishEndCard.
 bool InitRenderer(EndCardStart endCard = EndCardStart::WithTheOthers);
 
-// Once the end card's worker has ended (waiting for it when wait is set), judges its compile as
-// start-up judges the others, makes the end card's shader and warms it. False when the compile
-// failed: that has been reported and the window closed. True, and nothing done, while the worker
-// runs or when there is none.
+// Takes the end card's shader up when InitRenderer left it for later. Without wait, the first call
+// starts the worker that compiles it and each later one looks whether it has ended; with wait, it
+// waits for the worker (or compiles here if none was started). Once the compile is done, judges it
+// as start-up judges the others, makes the shader and warms it. False when the compile failed:
+// that has been reported and the window closed. True otherwise, also while the worker runs.
 bool FinishEndCard(bool wait);
 
 // Replaces the offscreen target by one of the given size; none when a size is not positive.
@@ -71,8 +72,8 @@ void WarmPass(int pass);
 void DrawFrame(float t);
 
 // Draws and presents one frame for loop time t, and closes the window when the end card is over.
-// The end card's shader is taken up as soon as its worker has ended; a first end-card frame that
-// comes before that waits for it.
+// Before Escape each frame, once presented, moves the end card's shader on (FinishEndCard without
+// waiting); a first end-card frame that comes before it is ready waits for it.
 void RenderFrame(float t);
 
 // What a frame does besides drawing, for loop time t while the window is minimised: the

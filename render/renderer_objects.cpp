@@ -234,18 +234,6 @@ DWORD WINAPI CompileEndCard(void*)
     return 0;
 }
 
-// False when no worker could be started; the entry is then compiled with the others.
-bool StartEndCardWorker(const char* profile)
-{
-    RendererState& renderer = intro.renderer;
-    renderer.endCardProfile = profile;
-    renderer.endCardWorker = CreateThread(nullptr, 0, CompileEndCard, nullptr, 0, nullptr);
-    if (!renderer.endCardWorker) return false;
-    // The start-up on the main thread comes first: the first frame is what the viewer waits for.
-    SetThreadPriority(renderer.endCardWorker, THREAD_PRIORITY_BELOW_NORMAL);
-    return true;
-}
-
 // Waits for a worker still compiling, and drops what it left.
 void ReleaseEndCardWorker()
 {
@@ -258,13 +246,15 @@ void ReleaseEndCardWorker()
     ReleaseField(renderer.endCardCode);
     ReleaseField(renderer.endCardMessages);
     renderer.endCardResult = S_OK;
+    renderer.endCardProfile = nullptr;
 }
 
 bool CreateShaders(EndCardStart endCard)
 {
     RendererState& renderer = intro.renderer;
     const ShaderProfiles profiles = ChooseShaderProfiles(static_cast<uint32_t>(renderer.featureLevel));
-    const bool endCardLater = endCard == EndCardStart::InBackground && StartEndCardWorker(profiles.pixel);
+    const bool endCardLater = endCard == EndCardStart::InBackground;
+    if (endCardLater) renderer.endCardProfile = profiles.pixel;
 
     ID3DBlob* vertexCode = CompileEntry("VS", profiles.vertex);
     if (!vertexCode) return false;
@@ -486,10 +476,25 @@ ID3DBlob* CompileEntry(const char* entry, const char* profile)
 bool FinishEndCard(bool wait)
 {
     RendererState& renderer = intro.renderer;
-    if (!renderer.endCardWorker) return true;
-    if (WaitForSingleObject(renderer.endCardWorker, wait ? INFINITE : 0) != WAIT_OBJECT_0) return true;
-    CloseHandle(renderer.endCardWorker);
-    renderer.endCardWorker = nullptr;
+    if (!renderer.endCardProfile) return true;
+    if (!renderer.endCardWorker && !wait) {
+        // The worker starts once the show has, so that it cannot slow the start-up down: Wine gives
+        // a thread of lower priority as much of the processor as any other.
+        renderer.endCardWorker = CreateThread(nullptr, 0, CompileEndCard, nullptr, 0, nullptr);
+        if (renderer.endCardWorker) {
+            SetThreadPriority(renderer.endCardWorker, THREAD_PRIORITY_BELOW_NORMAL);
+            return true;
+        }
+    }
+    if (renderer.endCardWorker) {
+        if (WaitForSingleObject(renderer.endCardWorker, wait ? INFINITE : 0) != WAIT_OBJECT_0) return true;
+        CloseHandle(renderer.endCardWorker);
+        renderer.endCardWorker = nullptr;
+    } else {
+        // Escape came before any frame, or no thread could be made: the compile runs here.
+        CompileEndCard(nullptr);
+    }
+    renderer.endCardProfile = nullptr;
 
     ID3DBlob* code = KeepCompiled(renderer.endCardResult, renderer.endCardCode, renderer.endCardMessages);
     renderer.endCardCode = nullptr;
