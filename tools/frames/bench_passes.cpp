@@ -26,12 +26,12 @@ void BeginTarget(ID3D11RenderTargetView* target, int width, int height)
     context->ClearRenderTargetView(target, kClearColour);
 }
 
-void TimedDraw(PassTimer& timer, int slot)
+bool TimedDraw(PassTimer& timer, int slot, std::string* error)
 {
     ID3D11DeviceContext* context = intro.renderer.context;
-    timer.BeginPass(context, slot);
+    if (!timer.BeginPass(context, slot, error)) return false;
     context->Draw(3, 0);
-    timer.EndPass(context, slot);
+    return timer.EndPass(context, slot, error);
 }
 
 // The constants of the frame at time, as the renderer would write them.
@@ -65,6 +65,8 @@ std::vector<BenchJob> BenchJobs()
     return jobs;
 }
 
+std::string JobName(const BenchJob& job) { return std::string(kPasses[job.pass].name) + " " + FrameName(job.time); }
+
 int FirstJobOfPass(const std::vector<BenchJob>& jobs, int pass)
 {
     for (size_t job = 0; job < jobs.size(); ++job) {
@@ -91,22 +93,25 @@ ID3D11PixelShader* CreateFlatPixelShader(std::string* error)
     return shader;
 }
 
-void TimeJob(PassTimer& timer, int slot, const BenchJob& job)
+bool TimeJob(PassTimer& timer, int slot, const BenchJob& job, std::string* error)
 {
     PrepareFrameState(job.time);
     WriteBenchConstants(job.time);
     BindPass(job.pass);
-    TimedDraw(timer, slot);
+    const bool timed = TimedDraw(timer, slot, error);
     UnbindPass(job.pass);
+    return timed;
 }
 
-void TimeFlatFills(PassTimer& timer, ID3D11PixelShader* flatShader, int slot)
+const char* const kFlatFillNames[2] = {"flat fill half", "flat fill full"};
+
+bool TimeFlatFills(PassTimer& timer, ID3D11PixelShader* flatShader, int slot, std::string* error)
 {
     // The flat passes keep the last pass's binding and swap in their own shader and target.
     RendererState& renderer = intro.renderer;
     renderer.context->PSSetShader(flatShader, nullptr, 0);
     BeginTarget(renderer.offscreenTargetView, renderer.offscreenWidth, renderer.offscreenHeight);
-    TimedDraw(timer, slot);
+    if (!TimedDraw(timer, slot, error)) return false;
     BeginTarget(renderer.backBufferView, intro.shell.clientWidth, intro.shell.clientHeight);
-    TimedDraw(timer, slot + 1);
+    return TimedDraw(timer, slot + 1, error);
 }

@@ -20,6 +20,9 @@ struct BenchJob {
 // and at rest (4.5 s).
 std::vector<BenchJob> BenchJobs();
 
+// "scene t04.50": the job's pass and frame, as the reports name it.
+std::string JobName(const BenchJob& job);
+
 // The job of each pass whose first draw measures the pass's first-use cost: the first of its jobs.
 int FirstJobOfPass(const std::vector<BenchJob>& jobs, int pass);
 
@@ -29,8 +32,11 @@ ID3D11PixelShader* CreateFlatPixelShader(std::string* error);
 
 // The job's pass with the renderer's current shaders, bound as the renderer's frame binds it after
 // the scroller and the exit state are set as a run would have them, drawn between the timer's
-// marks for slot.
-void TimeJob(PassTimer& timer, int slot, const BenchJob& job);
+// marks for slot. False when a wait of the timer stalled or failed, error saying which.
+bool TimeJob(PassTimer& timer, int slot, const BenchJob& job, std::string* error);
+
+// The names of the two flat-colour slots, over the half-size target and over the back buffer.
+extern const char* const kFlatFillNames[2];
 
 // The flat-colour pass over the half-size target into slot, then over the back buffer into slot + 1.
-void TimeFlatFills(PassTimer& timer, ID3D11PixelShader* flatShader, int slot);
+bool TimeFlatFills(PassTimer& timer, ID3D11PixelShader* flatShader, int slot, std::string* error);

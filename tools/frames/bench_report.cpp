@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -61,7 +64,85 @@ std::string EndFrameLine(const SizeTimings& row)
                 row.firstEndFrame, row.steadyEndFrame, Ratio(row.firstEndFrame, row.steadyEndFrame));
 }
 
+// Version resources are trees of blocks: a 16-bit length (the whole block's bytes), the value's
+// length, a type (1 for text), a zero-terminated UTF-16 key, then the value and the child blocks,
+// each starting on a 4-byte boundary of the resource.
+size_t AlignBlock(size_t offset) { return (offset + 3) & ~static_cast<size_t>(3); }
+
+uint16_t ReadWord(const unsigned char* bytes, size_t offset)
+{
+    uint16_t word = 0;
+    std::memcpy(&word, bytes + offset, sizeof word);
+    return word;
+}
+
+// Reads a zero-terminated UTF-16 string from offset, no further than end; the offset after it.
+size_t ReadText(const unsigned char* bytes, size_t offset, size_t end, std::wstring* text)
+{
+    text->clear();
+    while (offset + 2 <= end) {
+        const uint16_t unit = ReadWord(bytes, offset);
+        offset += 2;
+        if (unit == 0) break;
+        text->push_back(static_cast<wchar_t>(unit));
+    }
+    return offset;
+}
+
+bool FindVersionString(const unsigned char* bytes, size_t offset, size_t end, const std::wstring& key,
+                       std::wstring* value)
+{
+    constexpr size_t kHeader = 6;
+    while (offset + kHeader <= end) {
+        const size_t length = ReadWord(bytes, offset);
+        const size_t valueLength = ReadWord(bytes, offset + 2);
+        const bool text = ReadWord(bytes, offset + 4) == 1;
+        if (length < kHeader || offset + length > end) return false;
+        const size_t blockEnd = offset + length;
+        std::wstring name;
+        const size_t valueStart = AlignBlock(ReadText(bytes, offset + kHeader, blockEnd, &name));
+        if (text && name == key) {
+            ReadText(bytes, valueStart, blockEnd, value);
+            return true;
+        }
+        // A text value's length counts UTF-16 units, a binary one's bytes.
+        const size_t children = AlignBlock(valueStart + (text ? 2 * valueLength : valueLength));
+        if (children < blockEnd && FindVersionString(bytes, children, blockEnd, key, value)) return true;
+        offset = AlignBlock(blockEnd);
+    }
+    return false;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    std::string narrow;
+    for (const wchar_t unit : text) narrow.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+    return narrow;
+}
+
 }  // namespace
+
+std::wstring VersionInfoString(const void* block, size_t size, const std::wstring& key)
+{
+    std::wstring value;
+    if (!block || !FindVersionString(static_cast<const unsigned char*>(block), 0, size, key, &value)) value.clear();
+    return value;
+}
+
+std::string FormatRuntime(const D3DRuntime& runtime)
+{
+    const std::string product = runtime.product.empty() ? "an unnamed product" : Narrow(runtime.product);
+    const std::string description = runtime.description.empty() ? "" : " (" + Narrow(runtime.description) + ")";
+    return "Direct3D 11 from the d3d11.dll of " + product + description + ", adapter \"" + Narrow(runtime.adapter) +
+           "\"\n";
+}
+
+std::string FormatMissing(const std::vector<std::string>& missing)
+{
+    std::string text;
+    for (const std::string& size : missing) text += "\nNot measured: " + size + "\n";
+    return text;
+}
 
 double Median(std::vector<double> values)
 {

@@ -13,6 +13,15 @@ struct BenchClock {
     std::string reason;
 };
 
+// Which Direct3D 11 drew: the loaded d3d11.dll's product name and description from its version
+// resource ("Wine" and "Wine Direct3D" for Wine's own over wined3d, "DXVK" and "Direct3D 11 Runtime"
+// for DXVK), and the description of the device's adapter.
+struct D3DRuntime {
+    std::wstring product;
+    std::wstring description;
+    std::wstring adapter;
+};
+
 // One client size's figures in milliseconds, on one clock. The first shader set is the current
 // text; a second, when there is one, the reference it is compared with.
 struct SizeTimings {
@@ -41,7 +50,14 @@ double Median(std::vector<double> values);
 // The geometric mean of the positive values; 0 when there are none.
 double GeometricMean(const std::vector<double>& values);
 
-// The first line: what the figures are and which clock they come from.
+// The value of the string key in a version resource (a VS_VERSIONINFO block of size bytes), the
+// first such string found; empty when there is none or the block is malformed.
+std::wstring VersionInfoString(const void* block, size_t size, const std::wstring& key);
+
+// The first line: which Direct3D 11 implementation and adapter the figures come from.
+std::string FormatRuntime(const D3DRuntime& runtime);
+
+// The second line: what the figures are and which clock they come from.
 std::string FormatClock(const BenchClock& clock);
 
 // The tables of the timed rounds: per size, every job's median for each set, with the ratio of the
@@ -50,3 +66,6 @@ std::string FormatClock(const BenchClock& clock);
 std::string FormatBenchReport(const std::vector<SizeTimings>& timings, int rounds);
 
 std::string FormatFirstUse(const FirstUseTimings& timings);
+
+// The sizes that gave no figures, one "WxH: reason" each; empty when there are none.
+std::string FormatMissing(const std::vector<std::string>& missing);

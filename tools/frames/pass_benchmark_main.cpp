@@ -31,7 +31,8 @@ namespace {
 
 const char kUsage[] =
     "usage: htn_pass_benchmark [--rounds N] [--sizes WxH[,WxH...]] [--against FILE.hlsl [--show-check]]\n"
-    "       htn_pass_benchmark --first-use [--sizes WxH] [--against FILE.hlsl]\n"
+    "                          [--wait-limit SECONDS]\n"
+    "       htn_pass_benchmark --first-use [--sizes WxH] [--against FILE.hlsl] [--wait-limit SECONDS]\n"
     "  --rounds N        timed rounds per size, each drawing every pass once per shader text (default 12)\n"
     "  --sizes LIST      client sizes (default 1280x720,1920x1080,3840x2160)\n"
     "  --against FILE    times the shader text in FILE beside the current one, interleaved, and prints\n"
@@ -39,7 +40,9 @@ const char kUsage[] =
     "  --show-check      draws every frame of ShowFrameTimes with both texts at each size and compares\n"
     "                    them with the reference frames' tolerance; failing frames leave a _diff.png\n"
     "  --first-use       times each pixel shader's first draw instead, at the first size; drivers keep\n"
-    "                    compiled shaders for the whole session, so run it in a fresh one\n";
+    "                    compiled shaders for the whole session, so run it in a fresh one\n"
+    "  --wait-limit S    how long one wait for a query may take before the query counts as stalled\n"
+    "                    and the size is given up with a report of it (default 120)\n";
 
 constexpr int kDefaultRounds = 12;
 constexpr int kWarmUpRounds = 1;
@@ -54,6 +57,7 @@ struct Options {
     std::string againstPath;
     bool showCheck = false;
     bool firstUse = false;
+    double waitLimit = kDefaultQueryWaitSeconds;
 };
 
 void PrintFailure(const FailureReport& report)
@@ -101,6 +105,10 @@ bool ParseOptions(int argc, char** argv, Options* options)
             options->showCheck = true;
         } else if (option == "--first-use") {
             options->firstUse = true;
+        } else if (option == "--wait-limit" && hasValue) {
+            int seconds = 0;
+            if (!ParseCount(argv[++i], &seconds)) return false;
+            options->waitLimit = seconds;
         } else {
             return false;
         }
@@ -146,13 +154,55 @@ BenchClock ChooseClock()
     return clock;
 }
 
+// Which Direct3D 11 the process runs on: the loaded d3d11.dll's product and description (Wine's
+// own, DXVK, Microsoft's), and the adapter the renderer's device stands on.
+D3DRuntime DescribeRuntime()
+{
+    D3DRuntime runtime;
+    HMODULE module = GetModuleHandleW(L"d3d11.dll");
+    HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16)) : nullptr;
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* block = loaded ? LockResource(loaded) : nullptr;
+    if (block) {
+        const size_t size = SizeofResource(module, found);
+        runtime.product = VersionInfoString(block, size, L"ProductName");
+        runtime.description = VersionInfoString(block, size, L"FileDescription");
+    }
+    IDXGIDevice* dxgiDevice = nullptr;
+    if (SUCCEEDED(intro.renderer.device->QueryInterface(__uuidof(IDXGIDevice), reinterpret_cast<void**>(&dxgiDevice)))) {
+        IDXGIAdapter* adapter = nullptr;
+        DXGI_ADAPTER_DESC desc = {};
+        if (SUCCEEDED(dxgiDevice->GetAdapter(&adapter))) {
+            if (SUCCEEDED(adapter->GetDesc(&desc))) runtime.adapter = desc.Description;
+            adapter->Release();
+        }
+        dxgiDevice->Release();
+    }
+    return runtime;
+}
+
+// The clock and the runtime, taken once the first device stands.
+void DescribeRun(BenchClock* clock, D3DRuntime* runtime)
+{
+    if (!clock->reason.empty()) return;
+    *clock = ChooseClock();
+    *runtime = DescribeRuntime();
+}
+
+// The slots' names for the reports: "scene t04.50", with the shader set when two are timed.
+std::string SlotName(const BenchJob& job, const std::vector<std::string>& sets, size_t set)
+{
+    return sets.size() > 1 ? JobName(job) + " (" + sets[set] + ")" : JobName(job);
+}
+
 // The milliseconds of each slot for one timed frame on the chosen clock; false when the chosen
-// clock gave nothing for it.
-bool CollectRound(PassTimer& timer, const BenchClock& clock, std::vector<double>* milliseconds, std::string* error)
+// clock gave nothing for it, stalled set when that was a query that never answered.
+bool CollectRound(PassTimer& timer, const BenchClock& clock, std::vector<double>* milliseconds, bool* stalled,
+                  std::string* error)
 {
     std::vector<double> gpu;
     std::vector<double> wall;
-    const bool gpuTimed = timer.Collect(intro.renderer.context, &gpu, &wall, error);
+    const bool gpuTimed = timer.Collect(intro.renderer.context, &gpu, &wall, stalled, error);
     if (clock.cpu) {
         *milliseconds = wall;
         return true;
@@ -163,22 +213,23 @@ bool CollectRound(PassTimer& timer, const BenchClock& clock, std::vector<double>
 
 // The renderer's own first end-card frame after two intro frames, then the steady ones after it:
 // what the viewer waits for after Escape.
-bool TimeFirstEndFrame(const BenchClock& clock, SizeTimings* row, std::string* error)
+bool TimeFirstEndFrame(const BenchClock& clock, double waitLimit, SizeTimings* row, std::string* error)
 {
     PassTimer timer;
-    if (!timer.Create(intro.renderer.device, 1, error)) return false;
+    if (!timer.Create(intro.renderer.device, {"the renderer's frame"}, !clock.cpu, waitLimit, error)) return false;
     std::vector<FrameTime> frames = {IntroFrame(11.95f), IntroFrame(11.97f)};
     for (int frame = 0; frame <= kSteadyEndFrames; ++frame) frames.push_back(EndCardFrame(0.5f + frame / 60.0f));
     std::vector<double> steady;
     for (const FrameTime& time : frames) {
         PrepareFrameState(time);
         timer.BeginFrame(intro.renderer.context);
-        timer.BeginPass(intro.renderer.context, 0);
+        if (!timer.BeginPass(intro.renderer.context, 0, error)) return false;
         DrawFrame(time.t);
-        timer.EndPass(intro.renderer.context, 0);
+        if (!timer.EndPass(intro.renderer.context, 0, error)) return false;
         timer.EndFrame(intro.renderer.context);
         std::vector<double> milliseconds;
-        if (!CollectRound(timer, clock, &milliseconds, error)) return false;
+        bool stalled = false;
+        if (!CollectRound(timer, clock, &milliseconds, &stalled, error)) return false;
         if (!time.exitActive) continue;
         if (row->firstEndFrame == 0.0) {
             row->firstEndFrame = milliseconds[0];
@@ -214,11 +265,13 @@ HRESULT WINAPI CompileStandIn(LPCVOID, SIZE_T, LPCSTR name, const D3D_SHADER_MAC
 }
 
 // Each set's first draw of every pass (one frame per pass), then kSteadyDraws more for the median.
-bool TimeFirstUse(const std::vector<const ShaderSet*>& sets, const BenchClock& clock, FirstUseTimings* timings,
-                  std::string* error)
+bool TimeFirstUse(const std::vector<const ShaderSet*>& sets, const BenchClock& clock, double waitLimit,
+                  FirstUseTimings* timings, std::string* error)
 {
+    std::vector<std::string> slotNames;
+    for (int pass = 0; pass < kPassCount; ++pass) slotNames.push_back(JobName(timings->jobs[pass]));
     PassTimer timer;
-    if (!timer.Create(intro.renderer.device, kPassCount, error)) return false;
+    if (!timer.Create(intro.renderer.device, slotNames, !clock.cpu, waitLimit, error)) return false;
     timings->first.assign(sets.size(), std::vector<double>(kPassCount, 0.0));
     timings->steady.assign(sets.size(), std::vector<double>(kPassCount, 0.0));
     for (size_t set = 0; set < sets.size(); ++set) {
@@ -226,10 +279,16 @@ bool TimeFirstUse(const std::vector<const ShaderSet*>& sets, const BenchClock& c
         std::vector<std::vector<double>> steady(kPassCount);
         for (int draw = 0; draw <= kSteadyDraws; ++draw) {
             timer.BeginFrame(intro.renderer.context);
-            for (int pass = 0; pass < kPassCount; ++pass) TimeJob(timer, pass, timings->jobs[pass]);
+            for (int pass = 0; pass < kPassCount; ++pass) {
+                if (!TimeJob(timer, pass, timings->jobs[pass], error)) {
+                    *error = "with the " + timings->sets[set] + " text: " + *error;
+                    return false;
+                }
+            }
             timer.EndFrame(intro.renderer.context);
             std::vector<double> milliseconds;
-            if (!CollectRound(timer, clock, &milliseconds, error)) return false;
+            bool stalled = false;
+            if (!CollectRound(timer, clock, &milliseconds, &stalled, error)) return false;
             for (int pass = 0; pass < kPassCount; ++pass) {
                 if (draw == 0) {
                     timings->first[set][pass] = milliseconds[pass];
@@ -243,8 +302,8 @@ bool TimeFirstUse(const std::vector<const ShaderSet*>& sets, const BenchClock& c
     return true;
 }
 
-bool MeasureFirstUse(const FrameSize& size, const std::string& referenceText, BenchClock* clock,
-                     FirstUseTimings* timings)
+bool MeasureFirstUse(const FrameSize& size, const std::string& referenceText, double waitLimit, BenchClock* clock,
+                     D3DRuntime* runtime, FirstUseTimings* timings)
 {
     intro = IntroState();
     timings->size = size;
@@ -263,14 +322,14 @@ bool MeasureFirstUse(const FrameSize& size, const std::string& referenceText, Be
     ShaderSet reference;
     std::vector<const ShaderSet*> sets = {&current};
     timings->sets = {"current"};
-    if (ok) *clock = ChooseClock();
+    if (ok) DescribeRun(clock, runtime);
     ok = ok && current.Compile(CurrentShaderText(), &error);
     if (ok && !referenceText.empty()) {
         ok = reference.Compile(referenceText, &error);
         sets.push_back(&reference);
         timings->sets.push_back("reference");
     }
-    ok = ok && TimeFirstUse(sets, *clock, timings, &error);
+    ok = ok && TimeFirstUse(sets, *clock, waitLimit, timings, &error);
     if (!ok && !error.empty()) std::fprintf(stderr, "htn_pass_benchmark: %s\n", error.c_str());
     ReleaseRenderer();
     DestroyWindow(window);
@@ -281,14 +340,19 @@ bool MeasureFirstUse(const FrameSize& size, const std::string& referenceText, Be
 // Rounds of every job with every set, the jobs' order turned by one each round and the sets'
 // order alternating, so that neither a job nor a set always runs first; each draw waits for an
 // idle pipeline.
-bool TimeRounds(const std::vector<const ShaderSet*>& sets, int rounds, const BenchClock& clock,
+bool TimeRounds(const std::vector<const ShaderSet*>& sets, int rounds, const BenchClock& clock, double waitLimit,
                 ID3D11PixelShader* flatShader, SizeTimings* row, std::string* error)
 {
     const int jobCount = static_cast<int>(row->jobs.size());
     const int setCount = static_cast<int>(sets.size());
     const int flatSlot = setCount * jobCount;
+    std::vector<std::string> slotNames;
+    for (size_t set = 0; set < sets.size(); ++set) {
+        for (const BenchJob& job : row->jobs) slotNames.push_back(SlotName(job, row->sets, set));
+    }
+    slotNames.insert(slotNames.end(), std::begin(kFlatFillNames), std::end(kFlatFillNames));
     PassTimer timer;
-    if (!timer.Create(intro.renderer.device, flatSlot + 2, error)) return false;
+    if (!timer.Create(intro.renderer.device, slotNames, !clock.cpu, waitLimit, error)) return false;
 
     std::vector<std::vector<double>> samples(static_cast<size_t>(flatSlot + 2));
     int failures = 0;
@@ -299,15 +363,16 @@ bool TimeRounds(const std::vector<const ShaderSet*>& sets, int rounds, const Ben
             for (int s = 0; s < setCount; ++s) {
                 const int set = (s + round) % setCount;
                 const ShaderLoan loan(*sets[set]);
-                TimeJob(timer, set * jobCount + job, row->jobs[job]);
+                if (!TimeJob(timer, set * jobCount + job, row->jobs[job], error)) return false;
             }
         }
-        TimeFlatFills(timer, flatShader, flatSlot);
+        if (!TimeFlatFills(timer, flatShader, flatSlot, error)) return false;
         timer.EndFrame(intro.renderer.context);
         std::vector<double> milliseconds;
-        if (!CollectRound(timer, clock, &milliseconds, error)) {
-            // A disjoint GPU clock spoils only its round.
-            if (++failures > rounds) return false;
+        bool stalled = false;
+        if (!CollectRound(timer, clock, &milliseconds, &stalled, error)) {
+            // A disjoint GPU clock spoils only its round; a query that never answers ends the size.
+            if (stalled || ++failures > rounds) return false;
             continue;
         }
         if (round++ < kWarmUpRounds) continue;
@@ -369,7 +434,7 @@ struct SizeResult {
 };
 
 SizeResult MeasureSize(const FrameSize& size, const Options& options, const std::string& referenceText,
-                       BenchClock* clock, SizeTimings* row)
+                       BenchClock* clock, D3DRuntime* runtime, SizeTimings* row, std::string* error)
 {
     SizeResult result;
     intro = IntroState();
@@ -380,28 +445,30 @@ SizeResult MeasureSize(const FrameSize& size, const Options& options, const std:
         std::fprintf(stderr, "htn_pass_benchmark: CreateWindowExW failed (%lu)\n", GetLastError());
         return result;
     }
-    std::string error;
     ShaderSet current;
     ShaderSet reference;
     std::vector<const ShaderSet*> sets = {&current};
     row->sets = {"current"};
     ID3D11PixelShader* flatShader = nullptr;
     bool ok = InitRenderer();
-    if (ok && clock->reason.empty()) *clock = ChooseClock();
-    ok = ok && TimeFirstEndFrame(*clock, row, &error) && current.Compile(CurrentShaderText(), &error);
+    if (ok) DescribeRun(clock, runtime);
+    ok = ok && TimeFirstEndFrame(*clock, options.waitLimit, row, error) && current.Compile(CurrentShaderText(), error);
     if (ok && !referenceText.empty()) {
-        ok = reference.Compile(referenceText, &error);
+        ok = reference.Compile(referenceText, error);
         sets.push_back(&reference);
         row->sets.push_back("reference");
     }
-    ok = ok && (flatShader = CreateFlatPixelShader(&error)) &&
-         TimeRounds(sets, options.rounds, *clock, flatShader, row, &error);
+    ok = ok && (flatShader = CreateFlatPixelShader(error)) &&
+         TimeRounds(sets, options.rounds, *clock, options.waitLimit, flatShader, row, error);
     if (ok && options.showCheck) {
         int failing = 0;
-        ok = CheckShow(size, current, reference, &failing, &error);
+        ok = CheckShow(size, current, reference, &failing, error);
         result.showMatched = failing == 0;
     }
-    if (!ok) std::fprintf(stderr, "htn_pass_benchmark: %s: %s\n", SizeName(size).c_str(), error.c_str());
+    if (!ok) {
+        if (error->empty()) *error = "the renderer did not start";
+        std::fprintf(stderr, "htn_pass_benchmark: %s: %s\n", SizeName(size).c_str(), error->c_str());
+    }
     if (flatShader) flatShader->Release();
     ReleaseRenderer();
     DestroyWindow(window);
@@ -426,20 +493,31 @@ int main(int argc, char** argv)
     }
     SetFailureSink(PrintFailure);
     BenchClock clock;
+    D3DRuntime runtime;
     if (options.firstUse) {
         FirstUseTimings firstUse;
-        if (!MeasureFirstUse(options.sizes.front(), referenceText, &clock, &firstUse)) return 1;
-        std::printf("%s%s", FormatClock(clock).c_str(), FormatFirstUse(firstUse).c_str());
+        if (!MeasureFirstUse(options.sizes.front(), referenceText, options.waitLimit, &clock, &runtime, &firstUse)) {
+            return 1;
+        }
+        std::printf("%s%s%s", FormatRuntime(runtime).c_str(), FormatClock(clock).c_str(),
+                    FormatFirstUse(firstUse).c_str());
         return 0;
     }
     std::vector<SizeTimings> timings;
+    std::vector<std::string> missing;
     bool allMatched = true;
     for (const FrameSize& size : options.sizes) {
         SizeTimings row;
-        const SizeResult result = MeasureSize(size, options, referenceText, &clock, &row);
+        std::string error;
+        const SizeResult result = MeasureSize(size, options, referenceText, &clock, &runtime, &row, &error);
         allMatched = allMatched && result.showMatched;
-        if (result.measured) timings.push_back(row);
+        if (result.measured) {
+            timings.push_back(row);
+        } else {
+            missing.push_back(SizeName(size) + ": " + error);
+        }
     }
-    std::printf("%s%s", FormatClock(clock).c_str(), FormatBenchReport(timings, options.rounds).c_str());
-    return timings.size() == options.sizes.size() && allMatched ? 0 : 1;
+    std::printf("%s%s%s%s", FormatRuntime(runtime).c_str(), FormatClock(clock).c_str(),
+                FormatBenchReport(timings, options.rounds).c_str(), FormatMissing(missing).c_str());
+    return missing.empty() && allMatched ? 0 : 1;
 }
