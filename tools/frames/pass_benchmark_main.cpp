@@ -241,25 +241,24 @@ bool TimeFirstEndFrame(const BenchClock& clock, double waitLimit, SizeTimings* r
     return true;
 }
 
-// Trivial shaders with the renderer's entry points, compiled by its start-up in place of its own
-// text, so that its warm-up draws nothing with the texts measured afterwards.
-const std::string& StandInSource()
+// A trivial shader for whichever entry the renderer's start-up compiles (the passes' and any other,
+// such as the signature's), in place of its own text, so that its warm-up draws nothing with the
+// texts measured afterwards.
+std::string StandInSource(const char* entry, const char* target)
 {
-    static std::string text;
-    if (!text.empty()) return text;
-    text = "struct VSOut { float4 pos : SV_Position; float2 uv : T0; };\n"
-           "VSOut VS(uint id : SV_VertexID) { VSOut o; o.pos = float4(0.0, 0.0, 0.0, 1.0); o.uv = 0.0; return o; }\n";
-    for (const PassInfo& pass : kPasses) {
-        text += std::string("float4 ") + pass.entry + "(VSOut i) : SV_Target { return float4(0.0, 0.0, 0.0, 1.0); }\n";
+    std::string text = "struct VSOut { float4 pos : SV_Position; float2 uv : T0; };\n";
+    if (target[0] == 'v') {
+        return text + "VSOut " + entry +
+               "(uint id : SV_VertexID) { VSOut o; o.pos = float4(0.0, 0.0, 0.0, 1.0); o.uv = 0.0; return o; }\n";
     }
-    return text;
+    return text + "float4 " + entry + "(VSOut i) : SV_Target { return float4(0.0, 0.0, 0.0, 1.0); }\n";
 }
 
 HRESULT WINAPI CompileStandIn(LPCVOID, SIZE_T, LPCSTR name, const D3D_SHADER_MACRO* defines, ID3DInclude* include,
                               LPCSTR entry, LPCSTR target, UINT flags1, UINT flags2, ID3DBlob** code,
                               ID3DBlob** messages)
 {
-    const std::string& text = StandInSource();
+    const std::string text = StandInSource(entry, target);
     return D3DCompile(text.data(), text.size(), name, defines, include, entry, target, flags1, flags2, code,
                       messages);
 }
