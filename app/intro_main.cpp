@@ -173,7 +173,9 @@ int RunIntro(HINSTANCE instance)
         return 0;
     }
 
-    ShowWindow(intro.shell.mainWindow, SW_SHOWMAXIMIZED);
+    // Borderless before it is first seen: a framed window would stand with its caption (white on
+    // the light theme) over the black client while the renderer starts.
+    ToggleFullscreen(intro.shell.mainWindow);
     ShowCursor(FALSE);
     TakeFocus(intro.shell.mainWindow);
 
@@ -189,8 +191,6 @@ int RunIntro(HINSTANCE instance)
         UnregisterClassW(MAKEINTATOM(windowClass), instance);
         return 0;
     }
-
-    ToggleFullscreen(intro.shell.mainWindow);
 
     if (!StartMusic(instance)) {
         ShowBox(L"Kunne ikke starte innebygd MP3 (IDR_RCDATA1).", L"Lyd", MB_ICONWARNING);

@@ -4,7 +4,9 @@
 
 #include <vector>
 
+#include "app/intro_main.h"
 #include "app/window.h"
+#include "audio/music.h"
 #include "core/intro_state.h"
 #include "render/renderer.h"
 #include "render_test_doubles.h"
@@ -143,4 +145,73 @@ TEST_F(AppWindowPlatformTest, ANewScaleInFullScreenCoversTheMonitorAgain)
     EXPECT_TRUE(SameRect(WindowRectOf(intro.shell.mainWindow), monitor.rcMonitor));
     EXPECT_TRUE(intro.shell.fullscreen.fullscreenActive);
     ExpectRendererAt(monitor.rcMonitor.right - monitor.rcMonitor.left, monitor.rcMonitor.bottom - monitor.rcMonitor.top);
+}
+
+namespace {
+
+// The intro window's style each time it was shown, and as it stood when the renderer made its
+// swap chain, with that chain's height.
+std::vector<LONG_PTR> stylesShown;
+LONG_PTR styleAtDevice = 0;
+UINT chainHeightAtDevice = 0;
+decltype(rendererPlatform.createDeviceAndSwapChain) makeDevice = nullptr;
+
+LRESULT CALLBACK RecordShows(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    const bool shown = (message->message == WM_SHOWWINDOW && message->wParam) ||
+                       (message->message == WM_WINDOWPOSCHANGED &&
+                        (reinterpret_cast<const WINDOWPOS*>(message->lParam)->flags & SWP_SHOWWINDOW));
+    if (code == HC_ACTION && shown && message->hwnd == intro.shell.mainWindow) {
+        stylesShown.push_back(GetWindowLongPtrW(message->hwnd, GWL_STYLE));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+HRESULT WINAPI RecordDevice(IDXGIAdapter* adapter, D3D_DRIVER_TYPE type, HMODULE software, UINT flags,
+                            const D3D_FEATURE_LEVEL* levels, UINT levelCount, UINT sdk,
+                            const DXGI_SWAP_CHAIN_DESC* desc, IDXGISwapChain** chain, ID3D11Device** device,
+                            D3D_FEATURE_LEVEL* level, ID3D11DeviceContext** context)
+{
+    styleAtDevice = GetWindowLongPtrW(desc->OutputWindow, GWL_STYLE);
+    chainHeightAtDevice = desc->BufferDesc.Height;
+    return makeDevice(adapter, type, software, flags, levels, levelCount, sdk, desc, chain, device, level, context);
+}
+
+int WINAPI CloseOnBox(HWND owner, LPCWSTR, LPCWSTR, UINT)
+{
+    PostMessageW(owner, WM_CLOSE, 0, 0);
+    return IDOK;
+}
+
+}  // namespace
+
+TEST(AppWindowStartUp, NoCaptionIsSeenFromLaunchToTheShow)
+{
+    intro = IntroState{};
+    stylesShown.clear();
+    InstallRenderDoubles();
+    makeDevice = rendererPlatform.createDeviceAndSwapChain;
+    rendererPlatform.createDeviceAndSwapChain = RecordDevice;
+    // Without XAudio2 the "Lyd" box comes up once the show is ready; it closes the window.
+    musicPlatform.audioLibrary = L"xaudio2_absent.dll";
+    shellPlatform.messageBox = CloseOnBox;
+    const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, RecordShows, nullptr, GetCurrentThreadId());
+    FailureRecorder failures;
+    RunIntro(GetModuleHandleW(nullptr));
+    UnhookWindowsHookEx(hook);
+    RemoveRenderDoubles();
+    shellPlatform = SystemShellPlatform();
+    musicPlatform = SystemMusicPlatform();
+    UnregisterClassW(L"HTN_D3D11_IntroWnd", GetModuleHandleW(nullptr));
+    intro = IntroState{};
+
+    EXPECT_TRUE(failures.reports().empty());
+    ASSERT_FALSE(stylesShown.empty());
+    for (const LONG_PTR style : stylesShown) {
+        EXPECT_EQ(style & (WS_POPUP | WS_CAPTION), WS_POPUP);
+    }
+    // The renderer starts on the borderless window, at the whole height of the screen.
+    EXPECT_EQ(styleAtDevice & (WS_POPUP | WS_CAPTION), WS_POPUP);
+    EXPECT_EQ(chainHeightAtDevice, static_cast<UINT>(GetSystemMetrics(SM_CYSCREEN)));
 }
