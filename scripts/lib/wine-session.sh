@@ -90,9 +90,10 @@ case ${HTN_D3D:-wined3d} in
     # Xvfb's modes carry no dot clock, so through XRandR Wine reports a 0 Hz display, and DXVK 2.6
     # divides by that rate in Present; without XRandR Wine reports 60 Hz. The desktop process that
     # reg.exe starts has read the old setting and keeps the display modes it found, so the session
-    # waits for it to end: the program's own start then brings a desktop with the new one.
+    # waits for it to end (about a second), or ends it: the program's own start then brings a
+    # desktop with the new one.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
-    wineserver -w
+    timeout 30 wineserver -w || wineserver -k || true
     # DXVK's log goes to stderr, where it names the Vulkan device it renders with.
     export DXVK_LOG_PATH=none DXVK_LOG_LEVEL=${HTN_DXVK_LOG_LEVEL:-info}
     mkdir -p /root/dxvk-cache
