@@ -2,7 +2,8 @@
 # Checks scripts/capture.sh from the host, where ffmpeg is: a short capture at 320x180 and 30 fps
 # with Escape at 6 s, stopped before 8 s (the picture is black until 2.5 s, so a shorter one would
 # show nothing worth comparing), judged by ffprobe, against a second run, against the frames tool's
-# pictures at the same loop times, and by its sound; then an interrupted capture and bad arguments.
+# pictures at the same loop times (the scan lines on every lit frame among them), and by its
+# sound; then an interrupted capture, a disk that fills up, an animated WebP and bad arguments.
 #   tests/capture/capture_test.sh [WORK_DIR]     (as root; default: a temporary folder)
 # Prints one indented line per check and exits non-zero when any fails.
 set -uo pipefail
@@ -83,15 +84,21 @@ HtnBuild windows --target htn_frames >"$work/build.log" 2>&1
 
 # Frame 177 is loop time 5.9 (the scroller running); frame 225 is 7.5, the end card 1.5 s after
 # Escape. 176 and 224 are the frames just before, the pictures a one-frame timing error would give.
+# Frames 90 to 179 (3 s to Escape) are drawn as well, for the scan lines below.
+scanShots=()
+for ((frame = 90; frame < 180; frame++)); do
+  scanShots+=(--t "$(awk -v k="$frame" 'BEGIN { printf "%.9f", k / 30 }')" --out "$(printf 'scan%03d.png' "$frame")")
+done
 "$repo/scripts/wine-run.sh" --out "$work" --timeout 300 build/windows/tools/frames/htn_frames.exe \
   --size "${width}x${height}" --t 5.9 --out t5.9.png --t 7.5 --exit-t 1.5 --out t7.5.png \
-  --t 5.8666667 --out t5.87.png --t 7.4666667 --exit-t 1.4666667 --out t7.47.png >"$work/frames.log" 2>&1
+  --t 5.8666667 --out t5.87.png --t 7.4666667 --exit-t 1.4666667 --out t7.47.png "${scanShots[@]}" \
+  >"$work/frames.log" 2>&1
 for name in t5.9 t7.5 t5.87 t7.47; do
   ffmpeg -v error -i "$work/$name.png" -f rawvideo -pix_fmt rgb24 - >"$work/$name.rgb"
 done
 DecodedFrame 177 rgb24 >"$work/f177.rgb"
 DecodedFrame 225 rgb24 >"$work/f225.rgb"
-# Compression (4:2:0 colour, CRF 18) costs about 2 to 3 levels on average here; the frame next to
+# Compression (mostly its 4:2:0 colour) costs about 2 levels on average here; the frame next to
 # the right one differs by 5.8 (end card) and 30 (scroller).
 tolerance=4
 for pair in "177 t5.9 t5.87 scroller at 5.9 s" "225 t7.5 t7.47 end card at 7.5 s"; do
@@ -103,6 +110,49 @@ for pair in "177 t5.9 t5.87 scroller at 5.9 s" "225 t7.5 t7.47 end card at 7.5 s
   Check "frame $frame differs from the frames tool's frame before it (mean $difference)" \
     Within "$difference" "$tolerance" 255
 done
+
+# The scan lines: CompositePS darkens every other pair of screen rows, counted from the bottom
+# (rows 0 and 1, 4 and 5, ...), to 0.97 of the picture; the end card has none. Compression must
+# keep them: on every lit frame before Escape, the luma of the darkened pairs over that of the rows
+# just above and below them must be within 0.003 of the same ratio in the frames tool's picture.
+# LumaRows FILTER INPUT...: for each row of each frame of ffmpeg's INPUT after FILTER, in 4:2:0,
+# the sum of its luma above black (16) right of x = 64, clear of the signature.
+LumaRows() {
+  local filter=$1
+  shift
+  ffmpeg -v error "$@" -vf "$filter" -f rawvideo -pix_fmt yuv420p - | od -An -v -tu1 -w"$width" |
+    awk -v h="$height" -v w="$width" '
+      # A frame is h rows of luma, then its two colour planes in h / 2 more lines.
+      (NR - 1) % (h * 3 / 2) < h { s = 0; for (i = 65; i <= w; i++) s += $i - 16; print s }'
+}
+# ScanRatios FIRST: "frame ratio level" for each frame of LumaRows' lines, numbered from FIRST:
+# the darkened pairs' luma over that of the rows just above and below them, and those rows' mean
+# level (full range, 0 to 255).
+ScanRatios() {
+  awk -v h="$height" -v w="$width" -v first="$1" '
+    function dark(y) { return int((h - 1 - y) / 2) % 2 == 0 }
+    { row[(NR - 1) % h] = $1 }
+    (NR - 1) % h == h - 1 {
+      d = 0; b = 0; n = 0
+      for (r = 1; r + 2 < h; r++) {
+        if (dark(r) && dark(r + 1) && !dark(r - 1) && !dark(r + 2)) { d += row[r] + row[r + 1]; b += row[r - 1] + row[r + 2]; n++ }
+      }
+      printf "%d %.5f %.2f\n", first + int((NR - 1) / h), (b > 0 ? d / b : 0), (n > 0 ? b / (2 * n * (w - 64)) * 255 / 219 : 0)
+    }'
+}
+LumaRows "select=between(n\\,90\\,179),setpts=PTS-STARTPTS" -i "$work/a.mp4" | ScanRatios 90 >"$work/capture.scan"
+# The frames tool's pictures go into 4:2:0 as the capture script turns its frames.
+LumaRows "scale=out_color_matrix=bt709:out_range=tv:flags=accurate_rnd+full_chroma_int,format=yuv420p" \
+  -start_number 90 -i "$work/scan%03d.png" | ScanRatios 90 >"$work/frames.scan"
+# Lit: the rows beside the darkened ones average 10 levels or more (by 3 s the logo is fading in;
+# fainter frames hold differences under half a level, which 8 bits cannot keep).
+read -r litFrames off worst worstFrame meanRatio < <(paste -d ' ' "$work/capture.scan" "$work/frames.scan" | awk '
+  $1 == $4 && $6 >= 10 { n++; d = $2 - $5; if (d < 0) d = -d; if (d > 0.003) off++; if (d > worst) { worst = d; at = $1 }; sum += $5 }
+  END { printf "%d %d %.4f %d %.4f\n", n, off, worst, at, (n > 0 ? sum / n : 0) }')
+Check "scan lines: the frames tool's lit frames darken the rows CompositePS darkens by 3 % ($litFrames frames, mean ratio $meanRatio)" \
+  eval '((litFrames >= 60)) && Within "$meanRatio" 0.965 0.975'
+Check "scan lines: kept on every lit frame before Escape, within 0.003 of the frames tool's ratio ($off of $litFrames off, worst $worst at frame $worstFrame)" \
+  eval '((litFrames >= 60 && off == 0))'
 
 # At 1 s the show is black, so the only light is the signature: white text whose top-left is at
 # (8, height - 24), about 16 pixels high (3 of them above the letters) and short.
@@ -163,6 +213,51 @@ wait "$pid" || status=$?
 Check "interrupted capture: exit 130, no video and nothing temporary left (exit $status, left: $(ls -A "$work/cut" | tr '\n' ' '))" \
   eval '((status == 130)) && [[ -z $(ls -A "$work/cut") ]]'
 
+# --- a disk that fills up ------------------------------------------------------------------------------
+
+# Half a second: about 16 KiB of video and sound, which ffmpeg holds in its 32 KiB write buffer
+# until it finishes, so the disk fills only then, as it writes the last of the file and its index,
+# and ffmpeg still exits 0. The file system has room for the sound file (0.5 s of 16-bit stereo at
+# 44.1 kHz, written before the first frame), a page for each log and 8 KiB more.
+full=$work/full
+mkdir -p "$full"
+room=$(((22050 * 4 + 44 + 4095) / 4096 * 4 + 2 * 4 + 8))
+if mount -t tmpfs -o "size=${room}k" htn-capture-test "$full"; then
+  status=0
+  "$capture" --size "${width}x${height}" --fps "$fps" --escape-at "$escapeAt" --until 0.5 --out "$full/x.mp4" \
+    >"$work/full.log" 2>&1 || status=$?
+  Check "a disk that fills up (${room} KiB): exit 1, 'disk full while writing $full/x.mp4', nothing left (exit $status, left: $(ls -A "$full" | tr '\n' ' '))" \
+    eval '((status == 1)) && grep -q "disk full while writing $full/x.mp4" "$work/full.log" && [[ -z $(ls -A "$full") ]]'
+  umount "$full"
+else
+  Fail "a disk that fills up: no tmpfs could be mounted"
+fi
+
+# --- an animated WebP from a later start --------------------------------------------------------------
+
+# From 5 s to 8 s at 10 fps: 30 frames of 100 ms, looping for ever. The container is read here by
+# its layout: RIFF, WEBP, then chunks of a four-letter name, a 32-bit size and the data (padded to
+# even); VP8X holds the canvas size less one (24 bits each, from byte 24), ANIM the loop count
+# (16 bits, at 4 in its data), and each ANMF a frame with its duration (24 bits, at 12 in its data).
+status=0
+"$capture" --size 160x90 --fps 10 --from 5 --escape-at 6 --until 8 --out "$work/p.webp" >"$work/webp.log" 2>&1 || status=$?
+read -r canvas loops frames milliseconds < <(od -An -v -tu1 "$work/p.webp" 2>/dev/null | awk '
+  { for (i = 1; i <= NF; i++) b[n++] = $i }
+  function word(at, bytes,   v, k) { v = 0; for (k = bytes - 1; k >= 0; k--) v = v * 256 + b[at + k]; return v }
+  function name(at) { return sprintf("%c%c%c%c", b[at], b[at + 1], b[at + 2], b[at + 3]) }
+  END {
+    if (n < 30 || name(0) != "RIFF" || name(8) != "WEBP") { print "none -1 0 0"; exit }
+    loops = -1
+    for (at = 12; at + 8 <= n; at += 8 + size + size % 2) {
+      size = word(at + 4, 4)
+      if (name(at) == "ANIM") loops = word(at + 12, 2)
+      if (name(at) == "ANMF") { frames++; ms += word(at + 20, 3) }
+    }
+    printf "%dx%d %d %d %d\n", word(24, 3) + 1, word(27, 3) + 1, loops, frames, ms
+  }')
+Check "animated WebP from 5 s to 8 s: 160x90, looping, 30 frames over 3000 ms (exit $status; $canvas, loop count $loops, $frames frames, $milliseconds ms)" \
+  eval '((status == 0)) && [[ $canvas == 160x90 ]] && ((loops == 0 && frames == 30)) && Within "$milliseconds" 2998 3002'
+
 # --- bad arguments ------------------------------------------------------------------------------------
 
 mkdir -p "$work/bad"
@@ -181,7 +276,19 @@ done <<'EOF'
 --fps 241|--fps wants a whole number from 1 to 240
 --escape-at -1|--escape-at wants seconds from 0 to 600
 --escape-at 600.5|--escape-at wants seconds from 0 to 600
+--from 8 --until 8|--from 8 is not before --until 8
+--size 16384x16384|larger than H.264 takes at 60 fps: at most 139264 macroblocks
+--size 16384x16384|at most 16384x2176 at this width or 2176x16384 at this height
+--size 8192x4352 --fps 121|at most 138113 macroblocks of 16x16 pixels a frame (level 6.2), so at most 8192x4304 at this width or 8112x4352
 EOF
+# Where a frame's macroblocks are 139264 = 1024 x 136 = 136 x 1024; at 121 fps, 16711680 a second
+# leave 138113 a frame, 269 rows of 512 or 507 columns of 272.
+for arguments in "--escape-at|" "--until|" "--out|$work/bad/x.gif"; do
+  status=0
+  "$capture" --size 320x180 "${arguments%%|*}" "${arguments#*|}" >"$work/bad.out" 2>&1 || status=$?
+  Check "${arguments%%|*} '${arguments#*|}': exit 2 and says why ($(head -n 1 "$work/bad.out"))" \
+    eval '((status == 2)) && grep -q -- "^capture: ${arguments%%|*} wants" "$work/bad.out" && [[ -z $(ls -A "$work/bad") ]]'
+done
 status=0
 "$capture" --size 320x180 --out /proc/htn-capture/x.mp4 >"$work/bad.out" 2>&1 || status=$?
 Check "an output folder that cannot be written: exit 2 and says so" \
