@@ -47,20 +47,22 @@ done
 Require "a frame is presented" test "${frame:-0}" -gt 0
 echo "  window up within ${windowAt:-?} s of launch; first frame within $(Since "${dismissedAt:-$launchedAt}") s of the box's dismissal"
 
-# Shots until 2.4 s of loop time, each after a new frame, so that they follow the frames however
-# slowly these come. A shot may still show the black window from before the first frame.
+# Shots until 2.4 s of loop time, the first at once and each later one after a new frame, so that
+# they follow the frames however slowly these come. A shot may still show the black window from
+# before the first frame.
 early=() framed=0
 for shot in $(seq 1 12); do
   last=$(LoggedFrames | tail -n 1)
-  WaitFor 60 eval "(( \$(LoggedFrames | tail -n 1) + 0 > ${last:-0} ))" || break
+  ((shot == 1)) || WaitFor 60 eval "(( \$(LoggedFrames | tail -n 1) + 0 > ${last:-0} ))" || break
   file=/out/early$shot.png
   Shot "$file" && ((shotTo[$file] < 2400)) || break
   early+=("$file")
   ((shotFrom[$file] == 0)) || framed=$((framed + 1))
 done
-firstLate=$(LoggedFrames | awk '$1 > 3 { print; exit }')
-echo "  the first frame after the opening ones came at $(Seconds "${firstLate:-0}") s of loop time"
-Require "shots from before 2.5 s of loop time" test "${#early[@]}" -gt 0
+# When the frames after the first few come late, no shot before 2.5 s can be told to show one.
+earlyFrames=$(LoggedFrames | awk '$1 < 2400 { n++ } END { print n + 0 }')
+stall="the frames logged before 2.4 s of loop time: $(LoggedFrames | awk '$1 < 2400' | head -n 8 | tr '\n' ' ')then $(LoggedFrames | awk '$1 >= 2400 { print; exit }') ms"
+echo "  $stall"
 
 # The glow, from 4.0 s on; several moments, so that the tumbling logo leaves some background free
 # near the centre.
@@ -121,9 +123,9 @@ for file in "${early[@]}"; do
   framedShots+=("$file")
   SignatureShows "$file" "$width" "$height" || unsigned+=("$(basename "$file")")
 done
-if ((${#framedShots[@]} > 0)) ||
-  ! SkippedUnder dxvk "a shot surely shows a presented frame before 2.5 s" \
-    "the frames after the first few come only from $(Seconds "${firstLate:-0}") s of loop time"; then
+if ((${#framedShots[@]} == 0 && earlyFrames < screenLag + 2)); then
+  Skip "a shot surely shows a presented frame before 2.5 s" "too few frames to judge: $stall"
+else
   Expect "a shot surely shows a presented frame before 2.5 s" test "${#framedShots[@]}" -gt 0
 fi
 Expect "every one of them shows the signature${unsigned[*]:+ (not: ${unsigned[*]})}" test "${#unsigned[@]}" -eq 0
