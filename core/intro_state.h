@@ -52,6 +52,7 @@ struct RendererState {
     int signatureHeight = 0;
 
     bool windowDestroyed = false;
+    int framesPresented = 0;  // frames whose Present showed them
 
     // Set by a Present that found the window occluded (the desktop locked, a screen saver, another
     // program in exclusive full screen); nothing is drawn until a test Present finds it visible.

@@ -17,6 +17,9 @@ constexpr UINT kOffscreenSlot = 1;
 // The signature's coverage, read by its own shader over the finished picture.
 constexpr UINT kSignatureSlot = 2;
 
+// The frames a swap chain lets the program present ahead of the display: DXGI's default latency.
+constexpr int kQueuedFrames = 3;
+
 void WriteSceneConstants(float t)
 {
     RendererState& renderer = intro.renderer;
@@ -233,11 +236,14 @@ void RenderFrame(float t)
         // kept for "no frame yet", so the first frame counts as at least 1.
         const LONG_PTR stamp = static_cast<LONG_PTR>(t * 1000.0f);
         SetWindowLongPtrW(intro.shell.mainWindow, GWLP_USERDATA, stamp > 0 ? stamp : 1);
+        ++intro.renderer.framesPresented;
     }
     CloseWhenOver(t);
-    // Before Escape it is taken up after a frame has been presented: the driver may compile the
-    // shader behind the frames already queued, which would then wait for it.
-    if (!endCard) FinishEndCard(false);
+    // Before Escape the end card waits until the first frame is surely drawn: Present may return
+    // while the driver still compiles that frame's shaders, and up to three frames queue behind it
+    // (DXGI's default latency). Taken up earlier, its compile and warm-up would hold the first
+    // frame back.
+    if (!endCard && intro.renderer.framesPresented > kQueuedFrames) FinishEndCard(false);
 }
 
 void AdvanceUnseenFrame(float t)

@@ -72,8 +72,8 @@ void WarmPass(int pass);
 void DrawFrame(float t);
 
 // Draws and presents one frame for loop time t, and closes the window when the end card is over.
-// Before Escape each frame, once presented, moves the end card's shader on (FinishEndCard without
-// waiting); a first end-card frame that comes before it is ready waits for it.
+// Before Escape each frame from the fourth presented on moves the end card's shader on
+// (FinishEndCard without waiting); a first end-card frame that comes before it is ready waits.
 void RenderFrame(float t);
 
 // What a frame does besides drawing, for loop time t while the window is minimised: the

@@ -232,7 +232,7 @@ TEST(RenderInitInBackground, TheEndCardIsMadeBesideTheShowAndReleasedInTheFixedO
 {
     RenderTestBed bed(320, 200);
     ASSERT_TRUE(InitRenderer(EndCardStart::InBackground));
-    // Start-up ends without the end card's shader, whose compile the first frame starts.
+    // Start-up ends without the end card's shader, whose compile the frames start.
     EXPECT_EQ(CreatedObjects(), AllBut({"endPixelShader"}));
     EXPECT_EQ(std::count(Script().compiledProfiles.begin(), Script().compiledProfiles.end(), "EndPS:ps_5_0"), 0);
     ASSERT_TRUE(DrawUntilTheEndCardIsTakenUp());
@@ -250,7 +250,9 @@ TEST(RenderInitInBackground, AnEscapeBeforeTheCompileIsDoneWaitsForTheEndCard)
     RenderTestBed bed(320, 200);
     ASSERT_TRUE(InitRenderer(EndCardStart::InBackground));
     Script().capturePresents = true;
-    RenderFrame(0.5f);
+    // The fourth frame starts the compile, once three more have queued behind the first.
+    for (int frame = 0; frame < 4; ++frame) RenderFrame(0.1f * frame);
+    ASSERT_NE(intro.renderer.endCardWorker, nullptr);
     // Two seconds into the end card its picture has faded in.
     intro.shell.exit = ExitState{true, 0.5f};
     RenderFrame(2.5f);
