@@ -1,6 +1,6 @@
 #!/bin/bash
-# Times the intro's start-up under Wine 10: seconds from launch until its first frame has been
-# presented, on a 1280x720 virtual screen with the null sound sink. Cold: each run in a Wine
+# Times the intro's start-up under Wine 10: seconds from launch until its first frame is on the
+# screen, on a 1280x720 virtual screen with the null sound sink. Cold: each run in a Wine
 # session of its own, with a fresh prefix and empty shader caches (Mesa's under the home folder,
 # DXVK's state cache), as a new user's first run. Warm: the runs of one session, after a launch
 # that filled the caches. With --against the intro of that revision is built beside this one and
@@ -76,14 +76,15 @@ echo "warm: $runs runs per build in one session"
 Session warm "$runs" "${builds[@]}"
 
 echo
-echo "launch to first presented frame, seconds (${HTN_D3D:-wined3d}, ${HTN_SCREEN:-1280x720x24}):"
+echo "launch to the first frame on the screen, seconds (${HTN_D3D:-wined3d}, ${HTN_SCREEN:-1280x720x24});"
+echo "in brackets the median to the first frame stamp, which Present may set before the picture is drawn:"
 labels=()
 for build in "${builds[@]}"; do labels+=("${build%%=*}"); done
 awk -v labels="${labels[*]}" '
-  $1 == "first-frame" { key = $2 " " $3; n[key]++; v[key, n[key]] = $4 }
-  function median(key,   i, j, t, m) {
+  $1 == "first-frame" { key = $2 " " $3; n[key]++; v[key, n[key]] = $4; w[key, n[key]] = $5 }
+  function median(values, key,   i, j, t, m) {
     m = n[key]
-    for (i = 1; i <= m; i++) s[i] = v[key, i]
+    for (i = 1; i <= m; i++) s[i] = values[key, i]
     for (i = 1; i <= m; i++) for (j = i + 1; j <= m; j++) if (s[j] < s[i]) { t = s[i]; s[i] = s[j]; s[j] = t }
     return m % 2 ? s[(m + 1) / 2] : (s[m / 2] + s[m / 2 + 1]) / 2
   }
@@ -94,10 +95,11 @@ awk -v labels="${labels[*]}" '
       for (b = 1; b <= count; b++) {
         key = mode " " name[b]
         if (!n[key]) { printf "  %s %-12s no timed launch\n", mode, name[b]; continue }
-        med[mode, b] = median(key)
+        med[mode, b] = median(v, key)
         list = ""
         for (i = 1; i <= n[key]; i++) list = list sprintf(" %.2f", v[key, i])
-        printf "  %s %-12s median %.2f of %d:%s\n", mode, name[b], med[mode, b], n[key], list
+        printf "  %s %-12s median %.2f of %d:%s  (stamp %.2f)\n", mode, name[b], med[mode, b], n[key], list,
+          median(w, key)
       }
       if (count == 2 && med[mode, 1] && med[mode, 2])
         printf "  %s current / %s: %.0f %%\n", mode, name[2], 100 * med[mode, 1] / med[mode, 2]

@@ -1,13 +1,16 @@
 #!/bin/bash
 # Start-up time, not a test: seconds from launching the intro (with its music) until its first
-# frame has been presented, which the frame stamp in its window tells. Run it with
-# scripts/benchmark-startup.sh, which starts one Wine session per cold run.
+# frame is on the screen, and until the first frame stamp in its window said it was presented.
+# The two differ where Present returns before the picture is drawn (wined3d hands the frame to its
+# own thread), so the first is taken from the screen: the frame carries the white signature in the
+# screen's bottom-left corner, which is black before it. Run it with scripts/benchmark-startup.sh,
+# which starts one Wine session per cold run.
 #   bench_startup.sh cold LABEL=EXE          one launch, with the shader caches emptied first: in
 #                                            a session of its own, a first run on a new prefix
 #   bench_startup.sh warm ROUNDS LABEL=EXE...  one launch of each to fill the caches, then ROUNDS
 #                                            rounds of one launch each, in turns
-# EXE is a path inside the session (/repo/... or /out/...). Prints "first-frame MODE LABEL SECONDS"
-# for every timed launch.
+# EXE is a path inside the session (/repo/... or /out/...). Prints
+# "first-frame MODE LABEL SHOWN_SECONDS STAMPED_SECONDS" for every timed launch.
 source "$(dirname "$0")/lib.sh"
 
 # A probe already running inside Wine answers at once, so its own start does not count.
@@ -28,30 +31,92 @@ ReadStamp() {
   [[ $line != frame_ms=* ]] || stamp=${line#frame_ms=}
 }
 
-# Mesa keeps compiled shaders under the home folder's cache, DXVK its pipelines in its own folder.
-EmptyShaderCaches() {
-  rm -rf --one-file-system "$HOME"/.cache/mesa_shader_cache* "${DXVK_STATE_CACHE_PATH:-/nonexistent}"/*
+# WatchSignature HEIGHT SECONDS: prints "ready", then, every 5 ms, reads the rows where the
+# signature's letters stand (24 to 8 pixels above the bottom, 6 to 60 from the left) off the root
+# window, and prints the wall-clock time at which some of them are white; "none" after SECONDS.
+WatchSignature() {
+  python3 - "$@" <<'PY'
+import ctypes, sys, time
+
+class XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_ubyte)),
+                ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
+                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
+                ("bits_per_pixel", ctypes.c_int)]
+
+x11 = ctypes.CDLL("libX11.so.6")
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x11.XDefaultRootWindow.restype = ctypes.c_ulong
+x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+x11.XGetImage.restype = ctypes.POINTER(XImage)
+x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                          ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+x11.XFree.argtypes = [ctypes.c_void_p]
+display = x11.XOpenDisplay(None)
+root = x11.XDefaultRootWindow(display)
+height, limit = int(sys.argv[1]), float(sys.argv[2])
+left, top, width, rows = 6, height - 24, 54, 16
+ALL_PLANES, Z_PIXMAP = 0xFFFFFFFF, 2
+
+def white_pixels():
+    image = x11.XGetImage(display, root, left, top, width, rows, ALL_PLANES, Z_PIXMAP)
+    if not image:
+        return 0
+    im = image.contents
+    count = 0
+    for y in range(rows):
+        line = y * im.bytes_per_line
+        for x in range(width):
+            p = line + 4 * x
+            if im.data[p] >= 200 and im.data[p + 1] >= 200 and im.data[p + 2] >= 200:
+                count += 1
+    x11.XFree(im.data)
+    x11.XFree(image)
+    return count
+
+print("ready", flush=True)
+deadline = time.time() + limit
+while time.time() < deadline:
+    if white_pixels() >= 10:
+        print("%.3f" % time.time(), flush=True)
+        sys.exit(0)
+    time.sleep(0.005)
+print("none", flush=True)
+PY
 }
+
+read -r _ screenHeight <<<"$(ScreenSize)"
 
 # TimeLaunch MODE LABEL EXE: one launch; prints its line, or fails the check.
 TimeLaunch() {
-  local mode=$1 label=$2 stamp='' launched presented
+  local mode=$1 label=$2 stamp='' launched stamped='' shown='' watcher
   INTRO_EXE=$3
+  : >/tmp/shown.txt
+  WatchSignature "$screenHeight" 120 >/tmp/shown.txt &
+  watcher=$!
+  WaitFor 30 grep -q ready /tmp/shown.txt
   launched=$EPOCHREALTIME
   StartIntro
   # A poll every 10 ms: fine enough for figures in hundredths, light beside the start-up itself.
   while IntroRunning; do
     ReadStamp || break
-    [[ -n $stamp && $stamp != 0 ]] && break
+    if [[ -n $stamp && $stamp != 0 ]]; then
+      stamped=$EPOCHREALTIME
+      break
+    fi
     read -r -t 0.01 -u "$idle" || true
   done
-  presented=$EPOCHREALTIME
-  if [[ -n $stamp && $stamp != 0 ]]; then
-    awk -v mode="$mode" -v label="$label" -v a="$launched" -v b="$presented" \
-      'BEGIN { printf "first-frame %s %s %.2f\n", mode, label, b - a }'
+  wait "$watcher"
+  shown=$(tail -n 1 /tmp/shown.txt)
+  if [[ -n $stamped && $shown =~ ^[0-9.]+$ ]]; then
+    awk -v mode="$mode" -v label="$label" -v a="$launched" -v s="$shown" -v p="$stamped" \
+      'BEGIN { printf "first-frame %s %s %.2f %.2f\n", mode, label, s - a, p - a }'
     Pass "$mode $label"
   else
-    Fail "$mode $label" "no frame was presented"
+    Fail "$mode $label" "no frame was ${stamped:+seen }presented"
   fi
   PostClose
   WaitForExit 30 || { kill -9 "$INTRO_PID" 2>/dev/null; WaitForExit 10; }
@@ -62,7 +127,8 @@ mode=$1
 shift
 case $mode in
   cold)
-    EmptyShaderCaches
+    # Mesa keeps compiled shaders under the home folder's cache, DXVK its pipelines in its own folder.
+    rm -rf --one-file-system "$HOME"/.cache/mesa_shader_cache* "${DXVK_STATE_CACHE_PATH:-/nonexistent}"/*
     TimeLaunch cold "${1%%=*}" "${1#*=}"
     ;;
   warm)
