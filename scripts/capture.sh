@@ -347,6 +347,6 @@ mv -f "$video" "$out"
 
 seconds=$((SECONDS - captureStarted))
 echo "capture: $out: $kept frames ($(awk -v n="$kept" -v f="$fps" 'BEGIN { printf "%.2f", n / f }') s)," \
-  "$(awk -v b="$(stat -c %s "$out")" 'BEGIN { printf "%.1f", b / 1048576 }') MB, captured in ${seconds} s" \
+  "$(awk -v b="$(stat -c %s "$out")" 'BEGIN { printf "%.1f", b / 1e6 }') MB, captured in ${seconds} s" \
   "($(awk -v n="$planned" -v s="$seconds" 'BEGIN { printf "%.2f", n / (s > 0 ? s : 1) }') frames/s;" \
   "$((SECONDS - started)) s with set-up and build)"
