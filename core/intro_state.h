@@ -130,3 +130,9 @@ void ReleaseField(T*& field)
         field = nullptr;
     }
 }
+
+// Makes an immutable 32-bit BGRA texture of width x height from pixels (top row first, no row
+// padding) and its shader view. Each failure is reported once with its tag; then neither object
+// is kept and the result is false.
+bool CreateImmutableImage(ID3D11Device* device, const void* pixels, int width, int height, const wchar_t* textureTag,
+                          const wchar_t* viewTag, ID3D11Texture2D** texture, ID3D11ShaderResourceView** view);

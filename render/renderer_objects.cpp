@@ -400,27 +400,12 @@ void CreateSignature()
         return;
     }
 
-    D3D11_TEXTURE2D_DESC desc = {};
-    desc.Width = static_cast<UINT>(pixels.width);
-    desc.Height = static_cast<UINT>(pixels.height);
-    desc.MipLevels = 1;
-    desc.ArraySize = 1;
-    desc.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
-    desc.SampleDesc.Count = 1;
-    desc.Usage = D3D11_USAGE_IMMUTABLE;
-    desc.BindFlags = D3D11_BIND_SHADER_RESOURCE;
-    D3D11_SUBRESOURCE_DATA initialData = {};
-    initialData.pSysMem = pixels.bgrx.data();
-    initialData.SysMemPitch = 4u * static_cast<UINT>(pixels.width);
+    bool made = CreateImmutableImage(renderer.device, pixels.bgrx.data(), pixels.width, pixels.height,
+                                     L"CreateTexture2D(signature)", L"CreateSRV(signature)",
+                                     &renderer.signatureTexture, &renderer.signatureView);
     const D3D11_BLEND_DESC blend = SignatureBlendDescription();
-    HRESULT result = renderer.device->CreateTexture2D(&desc, &initialData, &renderer.signatureTexture);
-    bool made = CheckCreated(result, renderer.signatureTexture, L"CreateTexture2D(signature)");
     if (made) {
-        result = renderer.device->CreateShaderResourceView(renderer.signatureTexture, nullptr, &renderer.signatureView);
-        made = CheckCreated(result, renderer.signatureView, L"CreateSRV(signature)");
-    }
-    if (made) {
-        result = renderer.device->CreateBlendState(&blend, &renderer.signatureBlend);
+        const HRESULT result = renderer.device->CreateBlendState(&blend, &renderer.signatureBlend);
         made = CheckCreated(result, renderer.signatureBlend, L"CreateBlendState(signature)");
     }
     if (!made) {

@@ -73,47 +73,6 @@ void DrawDisplayText(HDC dc, int32_t maskWidth, std::u16string_view displayText)
     GdiFlush();
 }
 
-// The immutable mask texture and its view from the bitmap's pixels; either may end up missing.
-void CreateMaskResources(const void* pixels, int32_t maskWidth, ID3D11Texture2D** texture,
-                         ID3D11ShaderResourceView** view)
-{
-    D3D11_TEXTURE2D_DESC desc = {};
-    desc.Width = static_cast<UINT>(maskWidth);
-    desc.Height = kMaskHeight;
-    desc.MipLevels = 1;
-    desc.ArraySize = 1;
-    desc.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
-    desc.SampleDesc.Count = 1;
-    desc.SampleDesc.Quality = 0;
-    desc.Usage = D3D11_USAGE_IMMUTABLE;
-    desc.BindFlags = D3D11_BIND_SHADER_RESOURCE;
-
-    D3D11_SUBRESOURCE_DATA initialData = {};
-    initialData.pSysMem = pixels;
-    initialData.SysMemPitch = 4u * static_cast<UINT>(maskWidth);
-
-    ID3D11Device* device = intro.renderer.device;
-    const HRESULT textureResult = device->CreateTexture2D(&desc, &initialData, texture);
-    if (FAILED(textureResult) || *texture == nullptr) {
-        ReportFailure(L"CreateTexture2D(mask)", static_cast<uint32_t>(textureResult));
-        *texture = nullptr;
-        return;
-    }
-
-    D3D11_SHADER_RESOURCE_VIEW_DESC viewDesc = {};
-    viewDesc.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
-    viewDesc.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2D;
-    viewDesc.Texture2D.MostDetailedMip = 0;
-    viewDesc.Texture2D.MipLevels = 1;
-    const HRESULT viewResult = device->CreateShaderResourceView(*texture, &viewDesc, view);
-    if (FAILED(viewResult) || *view == nullptr) {
-        ReportFailure(L"CreateSRV(mask)", static_cast<uint32_t>(viewResult));
-        *view = nullptr;
-        (*texture)->Release();
-        *texture = nullptr;
-    }
-}
-
 }  // namespace
 
 void BuildScrollerMask()
@@ -155,7 +114,9 @@ void BuildScrollerMask()
 
     ID3D11Texture2D* texture = nullptr;
     ID3D11ShaderResourceView* view = nullptr;
-    CreateMaskResources(pixels, scroller.maskWidth, &texture, &view);
+    // Either both are made or neither is kept.
+    CreateImmutableImage(intro.renderer.device, pixels, scroller.maskWidth, kMaskHeight, L"CreateTexture2D(mask)",
+                         L"CreateSRV(mask)", &texture, &view);
 
     SelectObject(dc, replacedBitmap);
     DeleteObject(bitmap);
