@@ -6,6 +6,7 @@
 #include "core/failure_text.h"
 #include "core/intro_state.h"
 #include "render/renderer.h"
+#include "shaders/shader_source.h"
 
 ShellPlatform SystemShellPlatform()
 {
@@ -185,7 +186,7 @@ int RunIntro(HINSTANCE instance)
     intro.shell.clientHeight = client.bottom - client.top;
 
     // The end card's compile, the longest, runs beside the start-up: nothing needs it before Escape.
-    if (!InitRenderer(EndCardStart::InBackground)) {
+    if (!InitRenderer(EmbeddedShaderText(), EndCardStart::InBackground)) {
         ShutdownRoutine();
         DestroyWindow(intro.shell.mainWindow);
         UnregisterClassW(MAKEINTATOM(windowClass), instance);

@@ -35,6 +35,9 @@ struct RendererState {
     ID3D11VertexShader* vertexShader = nullptr;
     ID3D11PixelShader* pixelShaders[3] = {};
     ID3D11Buffer* constantBuffer = nullptr;
+    // The HLSL text the shaders were compiled from, as the caller handed it over: a lost device and
+    // the end card's later compile need it again.
+    std::string shaderText;
 
     ID3D11Texture2D* offscreenTexture = nullptr;
     ID3D11RenderTargetView* offscreenTargetView = nullptr;
@@ -96,6 +99,9 @@ struct MusicState {
     IXAudio2SourceVoice* sourceVoice = nullptr;
     WAVEFORMATEX pcmFormat{};
     float musicVolume = 1.0f;
+    // A development build's timeline holds the voice still or silent; the show never does.
+    bool paused = false;
+    bool muted = false;
     // Interleaved 16-bit stereo frames at 44,100 Hz; the source voice reads them in place.
     std::vector<uint8_t> pcmBytes;
 

@@ -149,7 +149,7 @@ void CloseWhenOver(float t)
 
 }  // namespace
 
-void DrawFrame(float t)
+void DrawFrame(float t, const PassWatch* watch)
 {
     RendererState& renderer = intro.renderer;
     StepShow(t);
@@ -160,36 +160,33 @@ void DrawFrame(float t)
     for (int pass = 0; pass < kPassCount; ++pass) {
         if (!plan.run[pass]) continue;
         BindPass(pass);
+        if (watch) watch->before(pass, watch->context);
         // One triangle covers the viewport.
         renderer.context->Draw(3, 0);
+        if (watch) watch->after(pass, watch->context);
         UnbindPass(pass);
     }
 }
 
-void DrawSignature()
+void DrawImage(ID3D11ShaderResourceView* image, int left, int top, int width, int height, ID3D11BlendState* blend)
 {
     RendererState& renderer = intro.renderer;
-    if (!renderer.backBufferView || !renderer.signatureView || !renderer.signaturePixelShader ||
-        !renderer.signatureBlend) {
-        return;
-    }
+    if (!renderer.backBufferView || !image || !renderer.signaturePixelShader) return;
     ID3D11DeviceContext* context = renderer.context;
-    // The viewport covers the signature's rectangle, so the one triangle draws nothing else; the
-    // back buffer clips what lies past its edges.
-    const SignatureBox box = PlaceSignature(intro.shell.clientHeight, renderer.signatureWidth - 2 * kSignatureMargin,
-                                            renderer.signatureHeight - 2 * kSignatureMargin);
+    // The viewport covers the image's rectangle, so the one triangle draws nothing else; the back
+    // buffer clips what lies past its edges.
     D3D11_VIEWPORT viewport = {};
-    viewport.TopLeftX = static_cast<float>(box.left);
-    viewport.TopLeftY = static_cast<float>(box.top);
-    viewport.Width = static_cast<float>(box.width);
-    viewport.Height = static_cast<float>(box.height);
+    viewport.TopLeftX = static_cast<float>(left);
+    viewport.TopLeftY = static_cast<float>(top);
+    viewport.Width = static_cast<float>(width);
+    viewport.Height = static_cast<float>(height);
     viewport.MaxDepth = 1.0f;
     context->RSSetViewports(1, &viewport);
     context->OMSetRenderTargets(1, &renderer.backBufferView, nullptr);
-    context->OMSetBlendState(renderer.signatureBlend, nullptr, 0xFFFFFFFFu);
+    context->OMSetBlendState(blend, nullptr, 0xFFFFFFFFu);
     context->VSSetShader(renderer.vertexShader, nullptr, 0);
     context->PSSetShader(renderer.signaturePixelShader, nullptr, 0);
-    SetShaderResource(kSignatureSlot, renderer.signatureView);
+    SetShaderResource(kSignatureSlot, image);
     context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
     context->Draw(3, 0);
     SetShaderResource(kSignatureSlot, nullptr);
@@ -197,11 +194,25 @@ void DrawSignature()
     context->OMSetBlendState(nullptr, nullptr, 0xFFFFFFFFu);
 }
 
+void DrawSignature()
+{
+    const RendererState& renderer = intro.renderer;
+    if (!renderer.signatureBlend) return;
+    const SignatureBox box = PlaceSignature(intro.shell.clientHeight, renderer.signatureWidth - 2 * kSignatureMargin,
+                                            renderer.signatureHeight - 2 * kSignatureMargin);
+    DrawImage(renderer.signatureView, box.left, box.top, box.width, box.height, renderer.signatureBlend);
+}
+
 bool PresentWithSignature()
 {
     // The signature is drawn into the picture itself, so every presented frame carries it, however
     // the picture reaches the screen.
     DrawSignature();
+    return PresentFrame();
+}
+
+bool PresentFrame()
+{
     const HRESULT presented = intro.renderer.swapChain->Present(1, 0);
     if (IsDeviceLost(static_cast<uint32_t>(presented))) {
         RecoverRenderer();

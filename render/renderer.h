@@ -4,6 +4,11 @@
 #include <d3d11.h>
 #include <d3dcompiler.h>
 
+#include <string>
+#include <string_view>
+
+#include "render/frame_rules.h"
+
 // The two free platform entries the renderer calls, held as pointers so that tests can put a
 // wrapping double in their place.
 struct RendererPlatform {
@@ -20,10 +25,11 @@ RendererPlatform SystemRendererPlatform();
 // for the intro, whose first frame then need not wait for the longest compile.
 enum class EndCardStart { WithTheOthers, InBackground };
 
-// Creates the device, swap chain, targets, samplers, shaders and constant buffer, then has the
+// Creates the device, swap chain, targets, samplers, shaders (from the caller's HLSL text, which
+// the renderer keeps a copy of) and constant buffer, then has the
 // scroller mask built. False after the first failure, which has been reported. With the end card
 // in the background its shader comes later, through FinishEndCard.
-bool InitRenderer(EndCardStart endCard = EndCardStart::WithTheOthers);
+bool InitRenderer(std::string_view shaderText, EndCardStart endCard = EndCardStart::WithTheOthers);
 
 // Takes the end card's shader up when InitRenderer left it for later. Without wait, the first call
 // starts the worker that compiles it and each later one looks whether it has ended; with wait, it
@@ -31,6 +37,34 @@ bool InitRenderer(EndCardStart endCard = EndCardStart::WithTheOthers);
 // as start-up judges the others, makes the shader and warms it. False when the compile failed:
 // that has been reported and the window closed. True otherwise, also while the worker runs.
 bool FinishEndCard(bool wait);
+
+// The byte code of every entry of one HLSL text: the shared vertex shader, each pass's pixel
+// shader in the pass table's order, and the signature's. One reference each; null until compiled.
+struct CompiledShaders {
+    ID3DBlob* vertex = nullptr;
+    ID3DBlob* pixel[kPassCount] = {};
+    ID3DBlob* signature = nullptr;
+    CompiledShaders() = default;
+    ~CompiledShaders();
+    CompiledShaders(const CompiledShaders&) = delete;
+    CompiledShaders& operator=(const CompiledShaders&) = delete;
+};
+
+// The profiles of the device the renderer has made, for CompileShaderText.
+ShaderProfiles RendererShaderProfiles();
+
+// Compiles every entry of the text with the renderer's flags and the given profiles, naming the
+// text sourceName in the compiler's messages. Touches no renderer state, so any thread may call
+// it. Reports nothing: false, with the compiler's text (or the failed call) in messages, at the
+// first entry that does not compile.
+bool CompileShaderText(std::string_view shaderText, const char* sourceName, const ShaderProfiles& profiles,
+                       CompiledShaders* compiled, std::string* messages);
+
+// Makes shaders of all of the compiled code and, only when every one is made, puts them in place
+// of the renderer's own between two frames, keeps the text they came from and warms them; an end
+// card still compiling from the old text is dropped. Otherwise nothing changes and messages names
+// the call that failed. Reports nothing: a failed replacement leaves the last good shaders running.
+bool ReplaceShaders(std::string_view shaderText, const CompiledShaders& compiled, std::string* messages);
 
 // Replaces the offscreen target by one of the given size; none when a size is not positive.
 void CreateOffscreenTarget(int width, int height);
@@ -67,9 +101,17 @@ void WarmPasses();
 // The same for one pass, whose shader has just been made.
 void WarmPass(int pass);
 
+// Told just before and just after each pass's draw, with the pass bound: how a development build
+// times the passes of the frames it shows.
+struct PassWatch {
+    void (*before)(int pass, void* context);
+    void (*after)(int pass, void* context);
+    void* context;
+};
+
 // Draws one frame for loop time t into the back buffer without presenting it: the scroller step
 // before Escape, the constants, and the passes of the normal or the end-card path.
-void DrawFrame(float t);
+void DrawFrame(float t, const PassWatch* watch = nullptr);
 
 // Draws and presents one frame for loop time t, and closes the window when the end card is over.
 // Before Escape each frame from the fourth presented on moves the end card's shader on
@@ -85,10 +127,17 @@ void AdvanceUnseenFrame(float t);
 // the signature or the back buffer is missing.
 void DrawSignature();
 
-// Draws the signature into the frame and presents it on the next vertical blank; recovers the
-// renderer when the device was lost, and notes an occluded window. False when the frame did not
-// reach the screen.
+// Draws an image made like the signature's (white on black, 32-bit BGRA, one texel per pixel) into
+// the back buffer over the rectangle given in client pixels: with the signature's blend it lays
+// white text over the picture, without a blend (null) it covers the rectangle.
+void DrawImage(ID3D11ShaderResourceView* image, int left, int top, int width, int height, ID3D11BlendState* blend);
+
+// Draws the signature into the frame and presents it (PresentFrame).
 bool PresentWithSignature();
+
+// Presents the back buffer on the next vertical blank; recovers the renderer when the device was
+// lost, and notes an occluded window. False when the frame did not reach the screen.
+bool PresentFrame();
 
 // While the window is occluded, asks once with a test Present, which draws nothing, whether it
 // still is; any other answer ends the occlusion, and a lost device is then met by the next frame's

@@ -4,6 +4,7 @@
 // InitRenderer, ResizeRenderer and ReleaseRenderer at the end walk them in order.
 #include "render/renderer.h"
 
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -13,10 +14,9 @@
 #include "core/intro_state.h"
 #include "render/frame_rules.h"
 #include "scroller/scroller.h"
-#include "shaders/shader_source.h"
 
 static_assert(kFeatureLevel11 == D3D_FEATURE_LEVEL_11_0, "the level from which shader model 5 compiles");
-static_assert(std::size(RendererState{}.pixelShaders) == kPassCount, "one pixel shader per pass");
+static_assert(std::size(decltype(RendererState::pixelShaders){}) == kPassCount, "one pixel shader per pass");
 static_assert(kDeviceRemoved == static_cast<uint32_t>(DXGI_ERROR_DEVICE_REMOVED), "device removed");
 static_assert(kDeviceReset == static_cast<uint32_t>(DXGI_ERROR_DEVICE_RESET), "device reset");
 
@@ -183,7 +183,8 @@ constexpr UINT kCompileFlags = D3DCOMPILE_ENABLE_STRICTNESS | D3DCOMPILE_OPTIMIZ
 
 HRESULT Compile(const char* entry, const char* profile, ID3DBlob** code, ID3DBlob** messages)
 {
-    return rendererPlatform.compile(ShaderSource, ShaderSourceSize, nullptr, nullptr, nullptr, entry, profile,
+    const std::string& text = intro.renderer.shaderText;
+    return rendererPlatform.compile(text.data(), text.size(), nullptr, nullptr, nullptr, entry, profile,
                                     kCompileFlags, 0, code, messages);
 }
 
@@ -287,6 +288,14 @@ void ReleaseShaders()
         ReleaseField(renderer.pixelShaders[pass]);
     }
     ReleaseField(renderer.vertexShader);
+}
+
+// "<call> failed: 0x<code>", for messages that go to the caller rather than to the failure sink.
+std::string CallFailedText(const char* call, HRESULT result)
+{
+    char text[96];
+    std::snprintf(text, sizeof(text), "%s failed: 0x%08lX", call, static_cast<unsigned long>(result));
+    return text;
 }
 
 // --- The constant buffer: rewritten once per frame.
@@ -450,6 +459,86 @@ void CreateOffscreenTarget(int width, int height)
     renderer.offscreenShaderView = shaderView;
 }
 
+CompiledShaders::~CompiledShaders()
+{
+    ReleaseField(signature);
+    for (ID3DBlob*& code : pixel) ReleaseField(code);
+    ReleaseField(vertex);
+}
+
+ShaderProfiles RendererShaderProfiles()
+{
+    return ChooseShaderProfiles(static_cast<uint32_t>(intro.renderer.featureLevel));
+}
+
+bool CompileShaderText(std::string_view shaderText, const char* sourceName, const ShaderProfiles& profiles,
+                       CompiledShaders* compiled, std::string* messages)
+{
+    const auto compileOne = [&](const char* entry, const char* profile, ID3DBlob** code) {
+        ID3DBlob* errors = nullptr;
+        const HRESULT result = rendererPlatform.compile(shaderText.data(), shaderText.size(), sourceName, nullptr,
+                                                        nullptr, entry, profile, kCompileFlags, 0, code, &errors);
+        const bool compiled = SUCCEEDED(result) && *code;
+        if (!compiled) {
+            *messages = errors ? std::string(static_cast<const char*>(errors->GetBufferPointer()),
+                                             strnlen(static_cast<const char*>(errors->GetBufferPointer()),
+                                                     errors->GetBufferSize()))
+                               : CallFailedText("D3DCompile", result);
+            ReleaseField(*code);
+        }
+        ReleaseField(errors);
+        return compiled;
+    };
+    if (!compileOne("VS", profiles.vertex, &compiled->vertex)) return false;
+    for (int pass = 0; pass < kPassCount; ++pass) {
+        if (!compileOne(kPasses[pass].entry, profiles.pixel, &compiled->pixel[pass])) return false;
+    }
+    return compileOne("SignaturePS", profiles.pixel, &compiled->signature);
+}
+
+bool ReplaceShaders(std::string_view shaderText, const CompiledShaders& compiled, std::string* messages)
+{
+    RendererState& renderer = intro.renderer;
+    ID3D11Device* device = renderer.device;
+    if (!device || !compiled.vertex || !compiled.signature) {
+        *messages = "no device or no compiled code";
+        return false;
+    }
+    ID3D11VertexShader* vertex = nullptr;
+    ID3D11PixelShader* pixel[kPassCount] = {};
+    ID3D11PixelShader* signature = nullptr;
+    // Every object is made before any is replaced, so a frame never mixes two texts.
+    HRESULT result = device->CreateVertexShader(compiled.vertex->GetBufferPointer(), compiled.vertex->GetBufferSize(),
+                                                nullptr, &vertex);
+    const char* failed = FAILED(result) || !vertex ? "CreateVertexShader" : nullptr;
+    for (int pass = 0; pass < kPassCount && !failed; ++pass) {
+        ID3DBlob* code = compiled.pixel[pass];
+        result = code ? device->CreatePixelShader(code->GetBufferPointer(), code->GetBufferSize(), nullptr, &pixel[pass])
+                      : E_POINTER;
+        if (FAILED(result) || !pixel[pass]) failed = "CreatePixelShader";
+    }
+    if (!failed) {
+        result = device->CreatePixelShader(compiled.signature->GetBufferPointer(), compiled.signature->GetBufferSize(),
+                                           nullptr, &signature);
+        if (FAILED(result) || !signature) failed = "CreatePixelShader(signature)";
+    }
+    if (failed) {
+        *messages = CallFailedText(failed, result);
+        ReleaseField(signature);
+        for (ID3D11PixelShader*& shader : pixel) ReleaseField(shader);
+        ReleaseField(vertex);
+        return false;
+    }
+
+    ReleaseShaders();
+    renderer.vertexShader = vertex;
+    for (int pass = 0; pass < kPassCount; ++pass) renderer.pixelShaders[pass] = pixel[pass];
+    renderer.signaturePixelShader = signature;
+    renderer.shaderText.assign(shaderText);
+    WarmPasses();
+    return true;
+}
+
 ID3DBlob* CompileEntry(const char* entry, const char* profile)
 {
     ID3DBlob* code = nullptr;
@@ -495,9 +584,11 @@ bool FinishEndCard(bool wait)
     return true;
 }
 
-bool InitRenderer(EndCardStart endCard)
+bool InitRenderer(std::string_view shaderText, EndCardStart endCard)
 {
     RendererState& renderer = intro.renderer;
+    // A recovery hands over the renderer's own copy.
+    if (shaderText.data() != renderer.shaderText.data()) renderer.shaderText.assign(shaderText);
     if (!CreateDeviceAndSwapChain() || !CreateBackBufferView()) return false;
 
     // A missing offscreen target is reported inside and does not stop start-up.
@@ -559,7 +650,7 @@ void ReleaseRenderer()
 bool RecoverRenderer()
 {
     ReleaseRenderer();
-    if (InitRenderer()) return true;
+    if (InitRenderer(intro.renderer.shaderText)) return true;
     // Without a device nothing can be drawn; the show ends as a failed start-up does.
     ReleaseRenderer();
     intro.renderer.windowDestroyed = true;

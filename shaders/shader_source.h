@@ -4,3 +4,11 @@
 // ShaderSourceSize is the exact byte length; the array's trailing zero is not counted.
 extern const char ShaderSource[];
 extern const unsigned ShaderSourceSize;
+
+#include <string_view>
+
+// The embedded text as the intro hands it to the renderer.
+inline std::string_view EmbeddedShaderText()
+{
+    return std::string_view(ShaderSource, ShaderSourceSize);
+}

@@ -15,6 +15,7 @@
 #include "render_test_bed.h"
 #include "render_test_doubles.h"
 #include "support/failure_recorder.h"
+#include "shaders/shader_source.h"
 
 namespace {
 
@@ -290,7 +291,7 @@ protected:
         GetClientRect(intro.shell.mainWindow, &client);
         intro.shell.clientWidth = client.right;
         intro.shell.clientHeight = client.bottom;
-        ASSERT_TRUE(InitRenderer());
+        ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     }
 
     // The class is free again: a new registration succeeds.

@@ -11,6 +11,7 @@
 #include "render/renderer.h"
 #include "render_test_doubles.h"
 #include "support/failure_recorder.h"
+#include "shaders/shader_source.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ protected:
         GetClientRect(intro.shell.mainWindow, &client);
         intro.shell.clientWidth = client.right;
         intro.shell.clientHeight = client.bottom;
-        ASSERT_TRUE(InitRenderer());
+        ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     }
 
     // The renderer's sizes, checked against a client area of width x height.

@@ -4,6 +4,7 @@
 #include "render/renderer.h"
 #include "render_test_bed.h"
 #include "tools/frames/frame_capture.h"
+#include "shaders/shader_source.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ constexpr int kHeight = 240;
 TEST(FramesCapture, EveryFrameReplaysTheScrollerFromTheStart)
 {
     RenderTestBed bed(kWidth, kHeight);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
 
     PrepareFrameState(IntroFrame(12.0f));
     const float at12 = intro.scroller.scrollOffset;
@@ -37,7 +38,7 @@ TEST(FramesCapture, EveryFrameReplaysTheScrollerFromTheStart)
 TEST(FramesCapture, DrawsWithoutPresentingAndReadsTheWholeBackBuffer)
 {
     RenderTestBed bed(kWidth, kHeight);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     RgbaImage image;
     std::string error;
     ASSERT_TRUE(CaptureFrame(EndCardFrame(4.5f), &image, &error)) << error;

@@ -12,6 +12,7 @@
 #include "tools/frames/frame_time.h"
 #include "tools/frames/image_compare.h"
 #include "tools/frames/png_file.h"
+#include "shaders/shader_source.h"
 
 // Frames drawn now through the renderer against the stored references (scripts/make-reference-frames.sh
 // makes them). A failing frame leaves <size>_<frame>_actual.png and _diff.png in the working folder.
@@ -51,7 +52,7 @@ void CheckFramesAtSize(const std::wstring& folder, const FrameSize& size)
     // The swap chain takes this size even where the desktop is smaller than the window.
     intro.shell.clientWidth = size.width;
     intro.shell.clientHeight = size.height;
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
 
     const FrameTolerance tolerance;
     for (const FrameTime& time : ReferenceFrameTimes()) {

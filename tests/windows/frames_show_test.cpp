@@ -11,6 +11,7 @@
 #include "tools/frames/reference_shader.h"
 #include "tools/frames/shader_set.h"
 #include "tools/frames/show_check.h"
+#include "shaders/shader_source.h"
 
 // The shader text against the one it replaced (tests/windows/intro_reference.hlsl, a copy taken
 // before the passes were made faster and never regenerated): across the whole show, not only at the
@@ -23,7 +24,7 @@ namespace {
 TEST(FramesShow, EveryFrameOfTheShowMatchesTheReferenceText)
 {
     RenderTestBed bed(384, 216);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     std::string error;
     ShaderSet reference;
     ShaderSet current;

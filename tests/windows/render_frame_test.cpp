@@ -10,6 +10,7 @@
 #include "render/frame_rules.h"
 #include "render/renderer.h"
 #include "render_test_bed.h"
+#include "shaders/shader_source.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ TEST(RenderFrameComposite, StretchesTheTargetWithScanLinesAndVignette)
     constexpr int width = 320;
     constexpr int height = 240;
     RenderTestBed bed(width, height);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     ReplacePixelShader(intro.renderer.pixelShaders[kScenePass], "GreyPS");
     Script().capturePresents = true;
     RenderFrame(1.0f);
@@ -91,7 +92,7 @@ TEST(RenderFrameComposite, TheVertexShaderPutsUvZeroOneAtTheTopLeft)
     constexpr int width = 256;
     constexpr int height = 128;
     RenderTestBed bed(width, height);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     ReplacePixelShader(intro.renderer.pixelShaders[kCompositePass], "UvPS");
     Script().capturePresents = true;
     RenderFrame(1.0f);
@@ -106,7 +107,7 @@ TEST(RenderFrameComposite, TheVertexShaderPutsUvZeroOneAtTheTopLeft)
 TEST(RenderFrameEndCard, DrawsStraightToTheBackBufferAndClosesOnceAtTenSeconds)
 {
     RenderTestBed bed(320, 200);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     RenderFrame(1.0f);
     intro.shell.exit.exitActive = true;
     intro.shell.exit.exitStartTime = 1.0f;
@@ -126,7 +127,7 @@ TEST(RenderFrameEndCard, DrawsStraightToTheBackBufferAndClosesOnceAtTenSeconds)
 TEST(RenderFrameEndCard, EscapeFreezesTheScrollerWhereItStands)
 {
     RenderTestBed bed(320, 200);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     RenderFrame(4.0f);
     RenderFrame(5.0f);
     RenderFrame(6.0f);
@@ -233,7 +234,7 @@ void ExpectGdisSignature(HWND window, float t, const char* path)
 TEST(RenderFrameSignature, EveryFrameCarriesGdisDorvBlendedOverThePicture)
 {
     RenderTestBed bed(320, 200);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     ASSERT_TRUE(bed.reports().empty());
     ReplacePixelShader(intro.renderer.pixelShaders[kScenePass], "GreyPS");
     Script().capturePresents = true;

@@ -66,7 +66,7 @@ void ReleaseAndCheckOrder(const std::vector<std::string>& created)
 TEST(RenderInit, CreatesEveryObjectAtFeatureLevel11)
 {
     RenderTestBed bed(640, 360);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     EXPECT_TRUE(bed.reports().empty());
     EXPECT_EQ(intro.renderer.featureLevel, D3D_FEATURE_LEVEL_11_0);
     EXPECT_EQ(CreatedObjects(), kCreationOrder);
@@ -114,7 +114,7 @@ TEST(RenderInit, FeatureLevel10CompilesWithShaderModel4)
 {
     RenderTestBed bed(320, 240);
     Script().onlyFeatureLevel10 = true;
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     EXPECT_TRUE(bed.reports().empty());
     EXPECT_EQ(intro.renderer.featureLevel, D3D_FEATURE_LEVEL_10_0);
     EXPECT_EQ(Script().compiledProfiles,
@@ -197,7 +197,7 @@ TEST(RenderInit, EachFailureIsReportedOnceAndNothingLaterIsMade)
                      std::to_string(static_cast<unsigned long>(row.result)));
         RenderTestBed bed(320, 200);
         Script().Fail(row.call, row.occurrence, row.result);
-        EXPECT_EQ(InitRenderer(), row.initResult);
+        EXPECT_EQ(InitRenderer(EmbeddedShaderText()), row.initResult);
         ASSERT_EQ(bed.reports().size(), 1u);
         EXPECT_EQ(bed.reports()[0].what, row.what);
         EXPECT_EQ(bed.reports()[0].code, static_cast<uint32_t>(row.result));
@@ -231,7 +231,7 @@ bool DrawUntilTheEndCardIsTakenUp()
 TEST(RenderInitInBackground, TheEndCardIsMadeBesideTheShowAndReleasedInTheFixedOrder)
 {
     RenderTestBed bed(320, 200);
-    ASSERT_TRUE(InitRenderer(EndCardStart::InBackground));
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText(), EndCardStart::InBackground));
     // Start-up ends without the end card's shader, whose compile the frames start.
     EXPECT_EQ(CreatedObjects(), AllBut({"endPixelShader"}));
     EXPECT_EQ(std::count(Script().compiledProfiles.begin(), Script().compiledProfiles.end(), "EndPS:ps_5_0"), 0);
@@ -248,7 +248,7 @@ TEST(RenderInitInBackground, TheEndCardIsMadeBesideTheShowAndReleasedInTheFixedO
 TEST(RenderInitInBackground, AnEscapeBeforeTheCompileIsDoneWaitsForTheEndCard)
 {
     RenderTestBed bed(320, 200);
-    ASSERT_TRUE(InitRenderer(EndCardStart::InBackground));
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText(), EndCardStart::InBackground));
     Script().capturePresents = true;
     // The fourth frame starts the compile, once three more have queued behind the first.
     for (int frame = 0; frame < 4; ++frame) RenderFrame(0.1f * frame);
@@ -273,7 +273,7 @@ TEST(RenderInitInBackground, EndCardFailuresAreReportedOnceWhenTakenUp)
         SCOPED_TRACE("the compile fails: the show ends as a failed start-up does");
         RenderTestBed bed(320, 200);
         Script().Fail("D3DCompile:EndPS", 1, E_FAIL);
-        ASSERT_TRUE(InitRenderer(EndCardStart::InBackground));
+        ASSERT_TRUE(InitRenderer(EmbeddedShaderText(), EndCardStart::InBackground));
         EXPECT_FALSE(FinishEndCard(true));
         ASSERT_EQ(bed.reports().size(), 1u);
         EXPECT_EQ(bed.reports()[0].what, L"D3DCompile");
@@ -290,7 +290,7 @@ TEST(RenderInitInBackground, EndCardFailuresAreReportedOnceWhenTakenUp)
         RenderTestBed bed(320, 200);
         // Scene, composite and signature are made during start-up; the end card's comes fourth.
         Script().Fail("CreatePixelShader", 4, E_OUTOFMEMORY);
-        ASSERT_TRUE(InitRenderer(EndCardStart::InBackground));
+        ASSERT_TRUE(InitRenderer(EmbeddedShaderText(), EndCardStart::InBackground));
         EXPECT_TRUE(FinishEndCard(true));
         ASSERT_EQ(bed.reports().size(), 1u);
         EXPECT_EQ(bed.reports()[0].what, L"CreatePixelShader(end)");

@@ -7,6 +7,7 @@
 #include "core/intro_state.h"
 #include "render/renderer.h"
 #include "render_test_bed.h"
+#include "shaders/shader_source.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ TEST(RenderResize, BeforeTheRendererExistsNothingHappens)
 TEST(RenderResize, AnEmptyClientAreaChangesNothing)
 {
     RenderTestBed bed(320, 200);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     ID3D11RenderTargetView* view = intro.renderer.backBufferView;
     for (const auto& [width, height] : {std::pair{0, 200}, std::pair{320, 0}}) {
         bed.ResizeClient(width, height);
@@ -89,7 +90,7 @@ TEST(RenderResize, AnEmptyClientAreaChangesNothing)
 TEST(RenderResize, OddSizesRoundTheOffscreenTargetDown)
 {
     RenderTestBed bed(320, 200);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     bed.ResizeClient(801, 601);
     EXPECT_TRUE(ResizeRenderer(bed.window()));
     EXPECT_TRUE(bed.reports().empty());
@@ -103,7 +104,7 @@ TEST(RenderResize, OddSizesRoundTheOffscreenTargetDown)
 TEST(RenderResize, ARepeatedRebuildEndsAsOneDoes)
 {
     RenderTestBed bed(320, 200);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     RenderFrame(0.5f);
     bed.ResizeClient(640, 480);
     EXPECT_TRUE(ResizeRenderer(bed.window()));
@@ -146,7 +147,7 @@ TEST(RenderResize, ASwapChainFailureLeavesNoBackBufferAndTheOldSizes)
     for (const ResizeFailure& row : rows) {
         SCOPED_TRACE(row.call);
         RenderTestBed bed(320, 200);
-        ASSERT_TRUE(InitRenderer());
+        ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
         bed.ResizeClient(400, 300);
         Script().Fail(row.call, row.occurrence, row.result);
         EXPECT_FALSE(ResizeRenderer(bed.window()));
@@ -180,7 +181,7 @@ TEST(RenderResize, AnOffscreenFailureKeepsTheNewSizesWithoutATarget)
     for (const ResizeFailure& row : rows) {
         SCOPED_TRACE(row.call);
         RenderTestBed bed(320, 200);
-        ASSERT_TRUE(InitRenderer());
+        ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
         bed.ResizeClient(400, 300);
         Script().Fail(row.call, row.occurrence, row.result);
         EXPECT_TRUE(ResizeRenderer(bed.window()));
@@ -199,7 +200,7 @@ TEST(RenderResize, AnOffscreenFailureKeepsTheNewSizesWithoutATarget)
 TEST(RenderResize, AClientOnePixelHighLeavesNoTargetAndNoReport)
 {
     RenderTestBed bed(320, 200);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     bed.ResizeClient(400, 1);
     EXPECT_TRUE(ResizeRenderer(bed.window()));
     EXPECT_TRUE(bed.reports().empty());
@@ -221,7 +222,7 @@ namespace {
 TEST(RenderDeviceLost, PresentThatLostTheDeviceRebuildsEverythingWithoutABox)
 {
     RenderTestBed bed(320, 240);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     const size_t compiles = Script().compiledProfiles.size();
     RenderFrame(4.9f);
     RenderFrame(6.0f);
@@ -248,7 +249,7 @@ TEST(RenderDeviceLost, PresentThatLostTheDeviceRebuildsEverythingWithoutABox)
 TEST(RenderDeviceLost, ResizeThatFindsTheDeviceResetRebuildsAtTheNewSize)
 {
     RenderTestBed bed(320, 240);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     bed.ResizeClient(400, 300);
     Script().Fail("ResizeBuffers", 1, DXGI_ERROR_DEVICE_RESET);
     EXPECT_TRUE(ResizeRenderer(bed.window()));
@@ -261,7 +262,7 @@ TEST(RenderDeviceLost, ResizeThatFindsTheDeviceResetRebuildsAtTheNewSize)
 TEST(RenderDeviceLost, ANewDeviceThatCannotBeMadeIsReportedOnceAndEndsTheShow)
 {
     RenderTestBed bed(320, 240);
-    ASSERT_TRUE(InitRenderer());
+    ASSERT_TRUE(InitRenderer(EmbeddedShaderText()));
     Script().Fail("Present", 1, DXGI_ERROR_DEVICE_REMOVED);
     Script().Fail("D3D11CreateDeviceAndSwapChain", 1, E_OUTOFMEMORY);
     RenderFrame(6.0f);

@@ -12,6 +12,7 @@
 #include "tools/capture/show_plan.h"
 #include "tools/frames/frame_capture.h"
 #include "tools/frames/frame_window.h"
+#include "shaders/shader_source.h"
 
 // Draws every frame of the show at a steady frame rate through the intro's own renderer and writes
 // them raw to standard output, after the show's sound has been written as a WAV file. Progress
@@ -123,7 +124,7 @@ int main(int argc, char** argv)
         return 1;
     }
     ShowPlan plan;
-    bool captured = InitRenderer() && PlanShow(options, &plan);
+    bool captured = InitRenderer(EmbeddedShaderText()) && PlanShow(options, &plan);
     if (captured) {
         std::fprintf(stderr, "htn_capture: plan %dx%d at %d fps, Escape at %.4f s, %d frames\n", options.width,
                      options.height, plan.fps, static_cast<double>(plan.escapeAt), plan.frameCount);

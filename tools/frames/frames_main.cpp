@@ -11,6 +11,7 @@
 #include "tools/frames/frame_window.h"
 #include "tools/frames/frames_options.h"
 #include "tools/frames/png_file.h"
+#include "shaders/shader_source.h"
 
 // Writes frames of the intro, drawn by its own renderer at a chosen client size and time, as PNG
 // files; the tests' reference frames are made with it.
@@ -46,7 +47,7 @@ bool WriteFramesAtSize(const FrameSize& size, const std::vector<FrameJob>& jobs)
         std::fprintf(stderr, "htn_frames: CreateWindowExW failed (%lu)\n", GetLastError());
         return false;
     }
-    const bool written = InitRenderer() && WriteFrames(jobs);
+    const bool written = InitRenderer(EmbeddedShaderText()) && WriteFrames(jobs);
     ReleaseRenderer();
     DestroyWindow(window);
     intro = IntroState();

@@ -21,6 +21,7 @@
 #include "tools/frames/png_file.h"
 #include "tools/frames/shader_set.h"
 #include "tools/frames/show_check.h"
+#include "shaders/shader_source.h"
 
 // Times the intro's passes at several client sizes and prints the medians, next to a flat-colour
 // pass over the same targets; with --against, times a reference shader text beside the current one
@@ -314,7 +315,7 @@ bool MeasureFirstUse(const FrameSize& size, const std::string& referenceText, do
         return false;
     }
     rendererPlatform.compile = CompileStandIn;
-    bool ok = InitRenderer();
+    bool ok = InitRenderer(EmbeddedShaderText());
     rendererPlatform = SystemRendererPlatform();
     std::string error;
     ShaderSet current;
@@ -449,7 +450,7 @@ SizeResult MeasureSize(const FrameSize& size, const Options& options, const std:
     std::vector<const ShaderSet*> sets = {&current};
     row->sets = {"current"};
     ID3D11PixelShader* flatShader = nullptr;
-    bool ok = InitRenderer();
+    bool ok = InitRenderer(EmbeddedShaderText());
     if (ok) DescribeRun(clock, runtime);
     ok = ok && TimeFirstEndFrame(*clock, options.waitLimit, row, error) && current.Compile(CurrentShaderText(), error);
     if (ok && !referenceText.empty()) {
