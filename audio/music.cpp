@@ -85,6 +85,22 @@ void RecoverLostMusic()
     RestartMusicPlayerIfLost(intro.music, trackFraming);
 }
 
+void PauseMusic(bool paused)
+{
+    PauseMusicPlayer(intro.music, paused);
+}
+
+void MuteMusic(bool muted)
+{
+    MuteMusicPlayer(intro.music, muted);
+}
+
+void SeekMusic(double t)
+{
+    const double frames = t > 0.0 ? t * MusicPcmFormat().samplesPerSecond : 0.0;
+    SeekMusicPlayer(intro.music, static_cast<uint64_t>(frames + 0.5), trackFraming);
+}
+
 void StopMusic()
 {
     StopMusicPlayer(intro.music);

@@ -31,5 +31,12 @@ void UpdateMusicFade(float exitT);
 // stays quiet when there is none. Cheap when nothing happened; called once per loop.
 void RecoverLostMusic();
 
+// For a development build's timeline. Pausing stops the music where it is, resuming plays on from
+// there; a muted voice stays silent through any fade; seeking plays on from the place of loop time
+// t in the music's loop (still paused when paused).
+void PauseMusic(bool paused);
+void MuteMusic(bool muted);
+void SeekMusic(double t);
+
 // Stops and releases the voices and the engine, then empties the decoded track.
 void StopMusic();

@@ -101,9 +101,11 @@ void FillWaveFormat(WAVEFORMATEX& wave)
     wave.wBitsPerSample = format.bitsPerSample;
 }
 
-XAUDIO2_BUFFER LoopingBuffer(const MusicState& music, const Mp3Framing& framing)
+XAUDIO2_BUFFER LoopingBuffer(const MusicState& music, const Mp3Framing& framing, uint64_t frameOffset = 0)
 {
-    const LoopBufferFields fields = MusicLoopBuffer(music.pcmBytes.size(), music.pcmFormat.nBlockAlign, framing);
+    const uint16_t blockAlign = music.pcmFormat.nBlockAlign;
+    const LoopBufferFields fields =
+        SeekLoopBuffer(MusicLoopBuffer(music.pcmBytes.size(), blockAlign, framing), blockAlign, frameOffset);
     XAUDIO2_BUFFER buffer{};
     buffer.Flags = fields.flags;
     buffer.AudioBytes = fields.audioBytes;
@@ -171,7 +173,36 @@ void FadeMusicPlayer(MusicState& music, float exitT)
 {
     music.musicVolume = MusicFadeVolume(exitT);
     if (music.sourceVoice != nullptr) {
-        music.sourceVoice->SetVolume(music.musicVolume, XAUDIO2_COMMIT_NOW);
+        music.sourceVoice->SetVolume(music.muted ? 0.0f : music.musicVolume, XAUDIO2_COMMIT_NOW);
+    }
+}
+
+void PauseMusicPlayer(MusicState& music, bool paused)
+{
+    music.paused = paused;
+    if (music.sourceVoice == nullptr) return;
+    if (paused) {
+        music.sourceVoice->Stop(0, XAUDIO2_COMMIT_NOW);
+    } else {
+        music.sourceVoice->Start(0, XAUDIO2_COMMIT_NOW);
+    }
+}
+
+void MuteMusicPlayer(MusicState& music, bool muted)
+{
+    music.muted = muted;
+    if (music.sourceVoice != nullptr) music.sourceVoice->SetVolume(muted ? 0.0f : music.musicVolume, XAUDIO2_COMMIT_NOW);
+}
+
+void SeekMusicPlayer(MusicState& music, uint64_t frameOffset, const Mp3Framing& framing)
+{
+    if (music.sourceVoice == nullptr) return;
+    // A stopped voice gives up every buffer, the one it was playing too, and starts the new one afresh.
+    music.sourceVoice->Stop(0, XAUDIO2_COMMIT_NOW);
+    music.sourceVoice->FlushSourceBuffers();
+    const XAUDIO2_BUFFER buffer = LoopingBuffer(music, framing, frameOffset);
+    if (SUCCEEDED(music.sourceVoice->SubmitSourceBuffer(&buffer, nullptr)) && !music.paused) {
+        music.sourceVoice->Start(0, XAUDIO2_COMMIT_NOW);
     }
 }
 

@@ -24,6 +24,12 @@ bool StartPlayback(MusicState& music, const Mp3Framing& framing = {});
 // Sets music.musicVolume for the time since Escape, and the voice's volume when there is one.
 void FadeMusicPlayer(MusicState& music, float exitT);
 
+// The timeline's controls: the voice stopped where it is or going on from there; silent whatever
+// the fade says, or at the fade's volume; started again at frameOffset frames into the loop.
+void PauseMusicPlayer(MusicState& music, bool paused);
+void MuteMusicPlayer(MusicState& music, bool muted);
+void SeekMusicPlayer(MusicState& music, uint64_t frameOffset, const Mp3Framing& framing = {});
+
 // Silences and dismantles whatever of the player exists, then empties the decoded track.
 void StopMusicPlayer(MusicState& music);
 

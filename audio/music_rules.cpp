@@ -143,6 +143,17 @@ LoopBufferFields MusicLoopBuffer(std::size_t trackBytes, uint16_t blockAlign, co
     return buffer;
 }
 
+LoopBufferFields SeekLoopBuffer(const LoopBufferFields& loop, uint16_t blockAlign, uint64_t frameOffset)
+{
+    if (loop.loopLength == 0 || blockAlign == 0) return loop;
+    const uint32_t offset = static_cast<uint32_t>(frameOffset % loop.loopLength);
+    if (offset == 0) return loop;
+    LoopBufferFields seeked = loop;
+    seeked.playBegin = loop.loopBegin + offset;
+    seeked.playLength = loop.audioBytes / blockAlign - seeked.playBegin;
+    return seeked;
+}
+
 std::size_t DecodeReadLimit(std::size_t trackBytes) { return trackBytes + 64; }
 
 std::vector<TeardownStep> PlanMusicTeardown(bool hasSourceVoice, bool hasMasteringVoice, bool hasEngine,

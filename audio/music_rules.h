@@ -70,6 +70,11 @@ constexpr uint32_t kLayer3DecoderDelay = 529;
 // 0. Any other length, or an unknown framing, loops the whole buffer.
 LoopBufferFields MusicLoopBuffer(std::size_t trackBytes, uint16_t blockAlign, const Mp3Framing& framing = {});
 
+// The same buffer started frameOffset frames into its loop (taken modulo the loop's length): play
+// begins there and runs to the buffer's end, and the loop repeats as before, so the music goes on
+// from that place without end. An offset of a whole number of loops gives the buffer unchanged.
+LoopBufferFields SeekLoopBuffer(const LoopBufferFields& loop, uint16_t blockAlign, uint64_t frameOffset);
+
 // How many reads the decoder may make for a track of trackBytes MP3 bytes: every read that
 // delivers audio consumes at least one byte, and a few more carry only the end or a notice.
 // A reader that keeps answering with nothing cannot hold up the start-up beyond that.

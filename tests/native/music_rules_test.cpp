@@ -222,6 +222,38 @@ TEST(AudioLoopBuffer, TheShapesFollowTheTagsNumbers)
     EXPECT_EQ(MusicLoopBuffer(8064 * 4, 4, lsf).playBegin, 0u);
 }
 
+TEST(AudioLoopBuffer, ASeekPlaysOnFromItsPlaceInTheLoopAndLoopsAsBefore)
+{
+    // The untrimmed shape above: 8,064 frames, the music's 6,364 of them from frame 1,529.
+    const Mp3Framing framing = Framing(InfoFrame(true, false, false, 7, 1000, 700));
+    const LoopBufferFields loop = MusicLoopBuffer(8064 * 4, 4, framing);
+    // 10,000 frames in are one whole loop and 3,636 more: play from 1,529 + 3,636 to the end.
+    const LoopBufferFields seeked = SeekLoopBuffer(loop, 4, 10000);
+    EXPECT_EQ(seeked.playBegin, 5165u);
+    EXPECT_EQ(seeked.playLength, 8064u - 5165u);
+    EXPECT_EQ(seeked.loopBegin, 1529u);
+    EXPECT_EQ(seeked.loopLength, 6364u);
+    EXPECT_EQ(seeked.loopCount, 255u);
+    EXPECT_EQ(seeked.audioBytes, 8064u * 4);
+    // The engine's rules for a looping buffer: the loop ends within what is played and after its start.
+    EXPECT_LE(seeked.loopBegin + seeked.loopLength, seeked.playBegin + seeked.playLength);
+    EXPECT_GT(seeked.loopBegin + seeked.loopLength, seeked.playBegin);
+
+    // Whole loops (none too) leave the show's own buffer; a trimmed track's loop is the whole buffer.
+    for (const uint64_t offset : {0ull, 6364ull, 6364ull * 1000}) {
+        const LoopBufferFields same = SeekLoopBuffer(loop, 4, offset);
+        EXPECT_EQ(same.playBegin, 1529u) << offset;
+        EXPECT_EQ(same.playLength, 8064u - 1529u) << offset;
+    }
+    const LoopBufferFields whole = SeekLoopBuffer(MusicLoopBuffer(1000 * 4, 4), 4, 2250);
+    EXPECT_EQ(whole.playBegin, 250u);
+    EXPECT_EQ(whole.playLength, 750u);
+    EXPECT_EQ(whole.loopBegin, 0u);
+    EXPECT_EQ(whole.loopLength, 1000u);
+    // Nothing to seek in an empty track.
+    EXPECT_EQ(SeekLoopBuffer(MusicLoopBuffer(0, 4), 4, 5).playBegin, 0u);
+}
+
 TEST(AudioFormat, IsSixteenBitStereoAt44100)
 {
     const PcmFormatFields format = MusicPcmFormat();
