@@ -25,20 +25,6 @@ constexpr DWORD kUnseenWaitMilliseconds = 15;
 // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, from Windows 10 version 1803 on; older systems refuse it.
 constexpr DWORD kHighResolutionTimer = 0x00000002;
 
-int64_t ReadCounter()
-{
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return counter.QuadPart;
-}
-
-// The pacer for the display the window is on, and the timer its waits use (null without one).
-struct LoopPacing {
-    HANDLE timer = nullptr;
-    HMONITOR monitor = nullptr;
-    FramePacer pacer;
-};
-
 // Starts the pacer afresh for the monitor's refresh rate whenever the window is on a new monitor.
 void FollowDisplay(LoopPacing& pacing)
 {
@@ -72,8 +58,15 @@ void WaitTicks(const LoopPacing& pacing, int64_t ticks)
     shellPlatform.sleep(static_cast<DWORD>(ticks * 1000 / intro.shell.clockFrequency));
 }
 
-// After a drawn pass: the rest of a refresh period where Present did not wait, else the loop's
-// one-millisecond yield.
+}  // namespace
+
+int64_t ReadCounter()
+{
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart;
+}
+
 void PaceDrawnPass(LoopPacing& pacing, int64_t passStart)
 {
     // An occluded Present returned at once without showing anything: it tells nothing of the display.
@@ -86,6 +79,8 @@ void PaceDrawnPass(LoopPacing& pacing, int64_t passStart)
         shellPlatform.sleep(1);
     }
 }
+
+namespace {
 
 void TakeFocus(HWND window)
 {

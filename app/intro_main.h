@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <timeapi.h>
 
+#include <cstdint>
+
+#include "app/shell_rules.h"
 #include "core/failure_report.h"
 
 // The shell's platform calls that tests watch or refuse, held as pointers like every subsystem's.
@@ -22,6 +25,20 @@ extern ShellPlatform shellPlatform;
 
 // The real calls, for restoring after a test.
 ShellPlatform SystemShellPlatform();
+
+// The shell's counter, in ticks of intro.shell.clockFrequency.
+int64_t ReadCounter();
+
+// The pacer for the display the window is on, and the timer its waits use (null without one).
+struct LoopPacing {
+    HANDLE timer = nullptr;
+    HMONITOR monitor = nullptr;
+    FramePacer pacer;
+};
+
+// After a drawn pass that began at counter value passStart: the rest of a refresh period where
+// Present did not wait, else the loop's one-millisecond yield.
+void PaceDrawnPass(LoopPacing& pacing, int64_t passStart);
 
 // Shows a modal box over the intro's window with the pointer visible while it is up; the pointer
 // is hidden again afterwards if it was hidden before.

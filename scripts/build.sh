@@ -30,7 +30,7 @@ BuildIntro() {
 BuildWindows() {
   HtnConfigure windows
   HtnBuild windows
-  ExpectOutputs htn_intro.exe tests/e2e/htn_window_probe.exe tests/htn_windows_tests.exe
+  ExpectOutputs htn_intro.exe tests/e2e/htn_window_probe.exe tests/htn_windows_tests.exe tools/studio/htn_studio.exe
 }
 
 targets=("$@")

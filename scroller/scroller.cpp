@@ -137,10 +137,14 @@ void ReleaseScrollerMask()
     ReleaseField(intro.scroller.maskTexture);
 }
 
+ScrollCourse ScrollerCourse()
+{
+    const ScrollerState& scroller = intro.scroller;
+    return ScrollCourse{intro.renderer.offscreenWidth, &scroller.stopPoints, scroller.scrollPeriod,
+                        scroller.scrollLimit};
+}
+
 void UpdateScroller(float t)
 {
-    ScrollerState& scroller = intro.scroller;
-    const ScrollCourse course{intro.renderer.offscreenWidth, &scroller.stopPoints, scroller.scrollPeriod,
-                              scroller.scrollLimit};
-    UpdateScroller(scroller, t, course);
+    UpdateScroller(intro.scroller, t, ScrollerCourse());
 }

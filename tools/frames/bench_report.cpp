@@ -8,6 +8,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include <windows.h>
+#include <d3d11.h>
+#include <dxgi.h>
+
+#include "core/intro_state.h"
+
 namespace {
 
 std::string Text(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -201,4 +207,32 @@ std::string FormatFirstUse(const FirstUseTimings& timings)
         text += "\n";
     }
     return text;
+}
+
+// Software renderers draw when the queue is flushed, not between the timestamps around a draw, so
+// their GPU timestamps say nothing; under Wine the Direct3D device stands on whatever OpenGL
+// driver the machine has, here Mesa's llvmpipe.
+BenchClock ChooseClock()
+{
+    BenchClock clock;
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
+        clock.cpu = true;
+        clock.reason = "under Wine, on a software renderer such as llvmpipe GPU timestamps do not time the draws";
+        return clock;
+    }
+    DXGI_ADAPTER_DESC desc = {};
+    IDXGIDevice* dxgiDevice = nullptr;
+    if (SUCCEEDED(intro.renderer.device->QueryInterface(__uuidof(IDXGIDevice), reinterpret_cast<void**>(&dxgiDevice)))) {
+        IDXGIAdapter* adapter = nullptr;
+        if (SUCCEEDED(dxgiDevice->GetAdapter(&adapter))) {
+            adapter->GetDesc(&desc);
+            adapter->Release();
+        }
+        dxgiDevice->Release();
+    }
+    // 0x1414 is Microsoft's own software adapter (WARP).
+    constexpr UINT kMicrosoftVendor = 0x1414;
+    clock.cpu = desc.VendorId == kMicrosoftVendor;
+    clock.reason = clock.cpu ? "a software adapter: its GPU timestamps do not time the draws" : "a hardware adapter";
+    return clock;
 }

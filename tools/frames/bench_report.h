@@ -13,6 +13,10 @@ struct BenchClock {
     std::string reason;
 };
 
+// The clock that times the renderer's draws: GPU timestamps on a hardware adapter, the CPU's under
+// Wine and on Microsoft's software adapter.
+BenchClock ChooseClock();
+
 // Which Direct3D 11 drew: the loaded d3d11.dll's product name and description from its version
 // resource ("Wine" and "Wine Direct3D" for Wine's own over wined3d, "DXVK" and "Direct3D 11 Runtime"
 // for DXVK), and the description of the device's adapter.
