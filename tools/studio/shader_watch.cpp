@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "tools/studio/studio_rules.h"
+
 // What one worker compiles and leaves behind; the main thread reads it only after the worker ended.
 struct ShaderWatch::Compile {
     std::string text;
@@ -125,8 +127,9 @@ void ShaderWatch::Announce(bool ok)
         std::printf("studio: shader %s %s\n", sourceName.c_str(), stateText.c_str());
     } else {
         stateText = "error";
-        const std::string first = errorText.substr(0, errorText.find_first_of("\r\n"));
-        std::printf("studio: shader %s failed: %s\n", sourceName.c_str(), first.c_str());
+        // The first error, not a warning that the compiler happened to give before it.
+        const std::vector<std::string> first = FirstErrorLines(errorText, 1, 400);
+        std::printf("studio: shader %s failed: %s\n", sourceName.c_str(), first.empty() ? "" : first[0].c_str());
     }
     std::fflush(stdout);
 }
