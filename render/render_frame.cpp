@@ -107,12 +107,45 @@ void DrawPassIntoOnePixel(int pass)
 
 }  // namespace
 
+namespace {
+
+// How long start-up waits for the warm-up draws: a driver that has not drawn one pixel per pass by
+// then is stuck, and the show starts regardless.
+constexpr DWORD kWarmWaitMilliseconds = 20000;
+
+// Waits until the device has carried out everything submitted so far, at most the limit. Drivers
+// that compile a pipeline only when its first draw runs (DXVK, wined3d) do that work on the queue
+// that presents too: not waited for, it holds the first frames back, and the loop clock, already
+// running, skips the show's opening.
+void AwaitDraws()
+{
+    RendererState& renderer = intro.renderer;
+    D3D11_QUERY_DESC desc = {};
+    desc.Query = D3D11_QUERY_EVENT;
+    ID3D11Query* done = nullptr;
+    if (FAILED(renderer.device->CreateQuery(&desc, &done)) || !done) return;
+    renderer.context->End(done);
+    renderer.context->Flush();
+    const ULONGLONG start = GetTickCount64();
+    BOOL finished = FALSE;
+    while (renderer.context->GetData(done, &finished, sizeof(finished), 0) == S_FALSE &&
+           GetTickCount64() - start < kWarmWaitMilliseconds) {
+        Sleep(1);
+    }
+    done->Release();
+}
+
+}  // namespace
+
 void WarmPasses()
 {
     if (!intro.scroller.maskView) return;
     for (int pass = 0; pass < kPassCount; ++pass) DrawPassIntoOnePixel(pass);
+    // The signature is drawn into every frame; its pipeline is made now with the others.
+    DrawSignature();
     // Every frame binds what it draws with; holding nothing here lets each object go when released.
     intro.renderer.context->ClearState();
+    AwaitDraws();
 }
 
 void WarmPass(int pass)
