@@ -13,6 +13,7 @@
 //   htn_window_probe serve         for each line read, the frame line as "frame" prints it
 //   htn_window_probe exports PATH  the values of an executable's laptop GPU exports
 // Exit code 0 when the window (or the executable) was found, 1 when not, 2 for a wrong command line.
+// HTN_PROBE_CLASS in the environment names another window class to look for (the studio's).
 #include <windows.h>
 
 #include <cstdio>
@@ -21,7 +22,15 @@
 
 namespace {
 
-const wchar_t introClass[] = L"HTN_D3D11_IntroWnd";
+wchar_t introClass[256] = L"HTN_D3D11_IntroWnd";
+
+void ReadWindowClass() {
+  wchar_t named[256] = {};
+  const DWORD length = GetEnvironmentVariableW(L"HTN_PROBE_CLASS", named, 256);
+  if (length > 0 && length < 256) {
+    std::wcscpy(introClass, named);
+  }
+}
 
 // Whether the pointer shows, for the thread whose window has the focus.
 int PointerShows() {
@@ -50,6 +59,8 @@ int PrintWindow() {
   GetClientRect(window, &clientRect);
   PrintRect("window", windowRect);
   PrintRect("client", clientRect);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&clientRect), 2);
+  PrintRect("client_on_screen", clientRect);
   const auto style = static_cast<unsigned long>(GetWindowLongPtrW(window, GWL_STYLE));
   const auto exStyle = static_cast<unsigned long>(GetWindowLongPtrW(window, GWL_EXSTYLE));
   std::printf("style=0x%08lX\n", style);
@@ -216,6 +227,7 @@ int PrintExports(const wchar_t* path) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  ReadWindowClass();
   if (argc == 2 && std::wcscmp(argv[1], L"window") == 0) {
     return PrintWindow();
   }
