@@ -105,10 +105,6 @@ void DrawPassIntoOnePixel(int pass)
     UnbindPass(pass);
 }
 
-}  // namespace
-
-namespace {
-
 // How long start-up waits for the warm-up draws: a driver that has not drawn one pixel per pass by
 // then is stuck, and the show starts regardless.
 constexpr DWORD kWarmWaitMilliseconds = 20000;

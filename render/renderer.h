@@ -94,8 +94,10 @@ void UnbindPass(int pass);
 
 // Draws every pass that has its shader once into one pixel of its target, presenting nothing, so
 // that the driver compiles each shader now and not at its first real frame (the end card's would
-// stall the first frame after Escape). Does nothing while the scroller mask is missing: start-up
-// has failed then.
+// stall the first frame after Escape), and the signature; then waits (at most 20 s) until the
+// device has drawn them, as drivers that build a pipeline at its first draw would otherwise hold
+// the first frames back while the loop clock runs on. Does nothing while the scroller mask is
+// missing: start-up has failed then.
 void WarmPasses();
 
 // The same for one pass, whose shader has just been made.
