@@ -294,7 +294,9 @@ if [[ -n ${HTN_STUDIO_SAVES:-} ]]; then
 fi
 
 echo " Q"
-Require "Q reaches the studio" SendKey q
+# Q destroys the window on its key-down, so xdotool's key-up may meet a window that is gone (BadWindow):
+# whether Q got through is judged by the end that follows.
+SendKey q || true
 Expect "the studio ends" WaitForExit 30
 ExpectEqual "exit code 0" 0 "$INTRO_STATUS"
 Expect "no crash" eval '! IntroCrashed'
