@@ -77,11 +77,16 @@ Session warm "$runs" "${builds[@]}"
 
 echo
 echo "launch to the first frame on the screen, seconds (${HTN_D3D:-wined3d}, ${HTN_SCREEN:-1280x720x24});"
-echo "in brackets the median to the first frame stamp, which Present may set before the picture is drawn:"
+echo "in brackets the median to the first frame stamp, which Present may set before the picture is drawn;"
+echo "then the longest step of loop time between two frames up to 4 s (median, and the latest loop time one"
+echo "ended at): the picture is black until 2.5 s, so a step that ends before that is not seen:"
 labels=()
 for build in "${builds[@]}"; do labels+=("${build%%=*}"); done
 awk -v labels="${labels[*]}" '
-  $1 == "first-frame" { key = $2 " " $3; n[key]++; v[key, n[key]] = $4; w[key, n[key]] = $5 }
+  $1 == "first-frame" {
+    key = $2 " " $3; n[key]++; v[key, n[key]] = $4; w[key, n[key]] = $5; g[key, n[key]] = $6
+    if ($7 > last[key]) last[key] = $7
+  }
   function median(values, key,   i, j, t, m) {
     m = n[key]
     for (i = 1; i <= m; i++) s[i] = values[key, i]
@@ -98,8 +103,8 @@ awk -v labels="${labels[*]}" '
         med[mode, b] = median(v, key)
         list = ""
         for (i = 1; i <= n[key]; i++) list = list sprintf(" %.2f", v[key, i])
-        printf "  %s %-12s median %.2f of %d:%s  (stamp %.2f)\n", mode, name[b], med[mode, b], n[key], list,
-          median(w, key)
+        printf "  %s %-12s median %.2f of %d:%s  (stamp %.2f)  longest step %d ms, latest end %.2f s\n", mode,
+          name[b], med[mode, b], n[key], list, median(w, key), median(g, key), last[key] / 1000
       }
       if (count == 2 && med[mode, 1] && med[mode, 2])
         printf "  %s current / %s: %.0f %%\n", mode, name[2], 100 * med[mode, 1] / med[mode, 2]

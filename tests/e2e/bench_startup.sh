@@ -10,7 +10,9 @@
 #   bench_startup.sh warm ROUNDS LABEL=EXE...  one launch of each to fill the caches, then ROUNDS
 #                                            rounds of one launch each, in turns
 # EXE is a path inside the session (/repo/... or /out/...). Prints
-# "first-frame MODE LABEL SHOWN_SECONDS STAMPED_SECONDS" for every timed launch.
+# "first-frame MODE LABEL SHOWN_SECONDS STAMPED_SECONDS GAP_MS GAP_END_MS" for every timed launch:
+# after the first frame, the longest step in loop time between two stamps read in turn up to 4 s
+# of loop time (a frame held on the screen while the clock ran on), and the loop time it ended at.
 source "$(dirname "$0")/lib.sh"
 
 # A probe already running inside Wine answers at once, so its own start does not count.
@@ -109,11 +111,22 @@ TimeLaunch() {
     fi
     read -r -t 0.01 -u "$idle" || true
   done
+  local previous=$stamp gap=0 gapEnd=0
+  while [[ -n $stamped ]] && IntroRunning && ((previous < 4000)); do
+    ReadStamp || break
+    [[ -n $stamp ]] || break
+    if ((stamp - previous > gap)); then
+      gap=$((stamp - previous))
+      gapEnd=$stamp
+    fi
+    previous=$stamp
+    read -r -t 0.01 -u "$idle" || true
+  done
   wait "$watcher"
   shown=$(tail -n 1 /tmp/shown.txt)
   if [[ -n $stamped && $shown =~ ^[0-9.]+$ ]]; then
-    awk -v mode="$mode" -v label="$label" -v a="$launched" -v s="$shown" -v p="$stamped" \
-      'BEGIN { printf "first-frame %s %s %.2f %.2f\n", mode, label, s - a, p - a }'
+    awk -v mode="$mode" -v label="$label" -v a="$launched" -v s="$shown" -v p="$stamped" -v g="$gap" -v e="$gapEnd" \
+      'BEGIN { printf "first-frame %s %s %.2f %.2f %d %d\n", mode, label, s - a, p - a, g, e }'
     Pass "$mode $label"
   else
     Fail "$mode $label" "no frame was ${stamped:+seen }presented"
