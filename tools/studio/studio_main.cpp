@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -172,23 +173,14 @@ HWND OpenStudioWindow(HINSTANCE instance)
 // Each pass's time, from one frame in kTimedFrameInterval, on the clock the pass benchmark chooses.
 class PassTimings {
 public:
-    void Start()
-    {
-        clock = ChooseClock();
-        std::vector<std::string> names;
-        for (int pass = 0; pass < kPassCount; ++pass) names.push_back(kPasses[pass].name);
-        std::string error;
-        usable = timer.Create(intro.renderer.device, names, !clock.cpu, kTimingWaitSeconds, &error);
-        if (!usable) std::fprintf(stderr, "studio: no pass timings: %s\n", error.c_str());
-        milliseconds.assign(kPassCount, 0.0);
-    }
-
     // The watch for DrawFrame when this frame is timed, else null.
     const PassWatch* Watch()
     {
+        // A renderer recovered from a lost device has a new device, which the queries must come from.
+        if (intro.renderer.device != madeOn) Start();
         ran.assign(kPassCount, false);
         if (!usable || ++frame % kTimedFrameInterval != 0) return nullptr;
-        timer.BeginFrame(intro.renderer.context);
+        timer->BeginFrame(intro.renderer.context);
         timing = true;
         return &watch;
     }
@@ -198,12 +190,12 @@ public:
         if (!timing) return;
         timing = false;
         ID3D11DeviceContext* context = intro.renderer.context;
-        timer.EndFrame(context);
+        timer->EndFrame(context);
         std::vector<double> gpu;
         std::vector<double> wall;
         bool stalled = false;
         std::string error;
-        const bool gpuOk = timer.Collect(context, &gpu, &wall, &stalled, &error);
+        const bool gpuOk = timer->Collect(context, &gpu, &wall, &stalled, &error);
         if (stalled || failed) {
             usable = false;
             std::fprintf(stderr, "studio: pass timings stop: %s\n", error.empty() ? "a query failed" : error.c_str());
@@ -230,21 +222,37 @@ public:
     bool OnCpuClock() const { return lastOnCpu; }
 
 private:
+    void Start()
+    {
+        madeOn = intro.renderer.device;
+        timer = std::make_unique<PassTimer>();
+        clock = ChooseClock();
+        std::vector<std::string> names;
+        for (int pass = 0; pass < kPassCount; ++pass) names.push_back(kPasses[pass].name);
+        std::string error;
+        usable = madeOn && timer->Create(madeOn, names, !clock.cpu, kTimingWaitSeconds, &error);
+        if (!usable) std::fprintf(stderr, "studio: no pass timings: %s\n", error.c_str());
+        failed = false;
+        milliseconds.assign(kPassCount, 0.0);
+        shown.clear();
+    }
+
     static void Before(int pass, void* self)
     {
         PassTimings& timings = *static_cast<PassTimings*>(self);
         std::string error;
         timings.ran[pass] = true;
-        if (!timings.timer.BeginPass(intro.renderer.context, pass, &error)) timings.failed = true;
+        if (!timings.timer->BeginPass(intro.renderer.context, pass, &error)) timings.failed = true;
     }
     static void After(int pass, void* self)
     {
         PassTimings& timings = *static_cast<PassTimings*>(self);
         std::string error;
-        if (!timings.timer.EndPass(intro.renderer.context, pass, &error)) timings.failed = true;
+        if (!timings.timer->EndPass(intro.renderer.context, pass, &error)) timings.failed = true;
     }
 
-    PassTimer timer;
+    std::unique_ptr<PassTimer> timer;
+    ID3D11Device* madeOn = nullptr;
     BenchClock clock;
     PassWatch watch{Before, After, this};
     bool usable = false;
@@ -307,7 +315,6 @@ void RunStudio(ShaderWatch& shader)
 {
     StudioOverlay overlay;
     PassTimings timings;
-    timings.Start();
     LoopPacing pacing;
     SteppedScroller scroller;
     bool wasAudible = true;
