@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "render/frame_rules.h"
 
@@ -128,6 +129,19 @@ void AdvanceUnseenFrame(float t);
 // smoothing, its text cell's top-left 8 pixels from the left and 24 above the bottom. Nothing when
 // the signature or the back buffer is missing.
 void DrawSignature();
+
+// GDI's pixels of text, white on black, top row first: 32-bit BGRX, as GDI writes them.
+struct TextPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> bgrx;
+};
+
+// Writes the lines one below the other in the font, on a bitmap of a memory context compatible
+// with the given one (null: the screen), each line's cell at the margin from the left, the first
+// at the margin from the top. False when GDI cannot.
+bool RasteriseText(HDC compatibleWith, HGDIOBJ font, const std::vector<std::wstring>& lines, int margin,
+                   TextPixels* pixels);
 
 // Draws an image made like the signature's (white on black, 32-bit BGRA, one texel per pixel) into
 // the back buffer over the rectangle given in client pixels: with the signature's blend it lays

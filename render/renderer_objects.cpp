@@ -5,6 +5,7 @@
 #include "render/renderer.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -315,35 +316,30 @@ bool CreateConstantBuffer()
 // --- The signature: "dorv" rasterised once with GDI, and the blend that lays it over the picture.
 
 constexpr wchar_t kSignatureText[] = L"dorv";
-constexpr int kSignatureLength = 4;
 
-// GDI's pixels of the signature, white on black, top row first: 32-bit BGRX, as GDI writes them.
-struct SignaturePixels {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> bgrx;
-};
+}  // namespace
 
-// Writes the text in the font a fresh device context of the window holds, as the window itself
-// would show it, with the text cell's top-left corner at the margin. False when GDI cannot.
-bool RasteriseSignature(SignaturePixels* pixels)
+bool RasteriseText(HDC compatibleWith, HGDIOBJ font, const std::vector<std::wstring>& lines, int margin,
+                   TextPixels* pixels)
 {
-    HWND window = intro.shell.mainWindow;
-    const HDC windowDc = GetDC(window);
-    if (!windowDc) return false;
-    const HGDIOBJ font = GetCurrentObject(windowDc, OBJ_FONT);
-    const HDC dc = CreateCompatibleDC(windowDc);
-    ReleaseDC(window, windowDc);
+    const HDC dc = CreateCompatibleDC(compatibleWith);
     if (!dc) return false;
     const HGDIOBJ replacedFont = SelectObject(dc, font);
+    int textWidth = 0;
+    int lineHeight = 0;
+    for (const std::wstring& line : lines) {
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+        textWidth = std::max(textWidth, static_cast<int>(size.cx));
+        lineHeight = std::max(lineHeight, static_cast<int>(size.cy));
+    }
+    const int width = textWidth + 2 * margin;
+    const int height = lineHeight * static_cast<int>(lines.size()) + 2 * margin;
 
-    SIZE text = {};
-    GetTextExtentPoint32W(dc, kSignatureText, kSignatureLength, &text);
-    const SignatureBox box = PlaceSignature(0, text.cx, text.cy);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = box.width;
-    info.bmiHeader.biHeight = -box.height;  // top-down
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -352,22 +348,40 @@ bool RasteriseSignature(SignaturePixels* pixels)
     const bool drawn = bitmap && bits;
     if (drawn) {
         const HGDIOBJ replacedBitmap = SelectObject(dc, bitmap);
-        const size_t count = static_cast<size_t>(box.width) * static_cast<size_t>(box.height);
+        const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
         std::memset(bits, 0, count * sizeof(uint32_t));
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(255, 255, 255));
-        TextOutW(dc, kSignatureMargin, kSignatureMargin, kSignatureText, kSignatureLength);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            TextOutW(dc, margin, margin + static_cast<int>(i) * lineHeight, lines[i].c_str(),
+                     static_cast<int>(lines[i].size()));
+        }
         // GDI may batch drawing; the pixels are read directly next.
         GdiFlush();
         const uint32_t* first = static_cast<const uint32_t*>(bits);
         pixels->bgrx.assign(first, first + count);
-        pixels->width = box.width;
-        pixels->height = box.height;
+        pixels->width = width;
+        pixels->height = height;
         SelectObject(dc, replacedBitmap);
     }
     if (bitmap) DeleteObject(bitmap);
     SelectObject(dc, replacedFont);
     DeleteDC(dc);
+    return drawn;
+}
+
+namespace {
+
+// Writes the signature in the font a fresh device context of the window holds, as the window
+// itself would show it, with the text cell's top-left corner at the margin. False when GDI cannot.
+bool RasteriseSignature(TextPixels* pixels)
+{
+    HWND window = intro.shell.mainWindow;
+    const HDC windowDc = GetDC(window);
+    if (!windowDc) return false;
+    const bool drawn = RasteriseText(windowDc, GetCurrentObject(windowDc, OBJ_FONT), {kSignatureText},
+                                     kSignatureMargin, pixels);
+    ReleaseDC(window, windowDc);
     return drawn;
 }
 
@@ -403,7 +417,7 @@ void ReleaseSignature()
 void CreateSignature()
 {
     RendererState& renderer = intro.renderer;
-    SignaturePixels pixels;
+    TextPixels pixels;
     if (!RasteriseSignature(&pixels)) {
         ReportFailure(L"CreateDIBSection(signature)", static_cast<uint32_t>(E_FAIL));
         return;
