@@ -37,47 +37,21 @@ ReadStamp() {
 # signature's letters stand (24 to 8 pixels above the bottom, 6 to 60 from the left) off the root
 # window, and prints the wall-clock time at which some of them are white; "none" after SECONDS.
 WatchSignature() {
-  python3 - "$@" <<'PY'
-import ctypes, sys, time
+  PYTHONPATH=$(dirname "$0") python3 - "$@" <<'PY'
+import sys, time
+from x11_root import Root
 
-class XImage(ctypes.Structure):
-    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
-                ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_ubyte)),
-                ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
-                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
-                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
-                ("bits_per_pixel", ctypes.c_int)]
-
-x11 = ctypes.CDLL("libX11.so.6")
-x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x11.XDefaultRootWindow.restype = ctypes.c_ulong
-x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-x11.XGetImage.restype = ctypes.POINTER(XImage)
-x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
-                          ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-x11.XFree.argtypes = [ctypes.c_void_p]
-display = x11.XOpenDisplay(None)
-root = x11.XDefaultRootWindow(display)
+root = Root()
 height, limit = int(sys.argv[1]), float(sys.argv[2])
 left, top, width, rows = 6, height - 24, 54, 16
-ALL_PLANES, Z_PIXMAP = 0xFFFFFFFF, 2
 
 def white_pixels():
-    image = x11.XGetImage(display, root, left, top, width, rows, ALL_PLANES, Z_PIXMAP)
-    if not image:
+    grabbed = root.grab(left, top, width, rows)
+    if not grabbed:
         return 0
-    im = image.contents
-    count = 0
-    for y in range(rows):
-        line = y * im.bytes_per_line
-        for x in range(width):
-            p = line + 4 * x
-            if im.data[p] >= 200 and im.data[p + 1] >= 200 and im.data[p + 2] >= 200:
-                count += 1
-    x11.XFree(im.data)
-    x11.XFree(image)
-    return count
+    data, line, step = grabbed
+    return sum(1 for y in range(rows) for x in range(width)
+               if min(data[y * line + x * step:y * line + x * step + 3]) >= 200)
 
 print("ready", flush=True)
 deadline = time.time() + limit

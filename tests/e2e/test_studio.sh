@@ -58,42 +58,18 @@ OutputLines() { wc -l <"$studioOut"; }
 # showed just before. "none" after 120 s.
 SaveAndWatch() {
   cp "$1" "$shader.tmp" || return 1
-  python3 - "$shader.tmp" "$shader" "${@:2}" <<'PY'
-import ctypes, os, sys, time
+  PYTHONPATH=$(dirname "$0") python3 - "$shader.tmp" "$shader" "${@:2}" <<'PY'
+import os, sys, time
+from x11_root import Root
 
-class XImage(ctypes.Structure):
-    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
-                ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_ubyte)),
-                ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
-                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
-                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
-                ("bits_per_pixel", ctypes.c_int)]
-
-x11 = ctypes.CDLL("libX11.so.6")
-x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x11.XDefaultRootWindow.restype = ctypes.c_ulong
-x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-x11.XGetImage.restype = ctypes.POINTER(XImage)
-x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
-                          ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-x11.XFree.argtypes = [ctypes.c_void_p]
-display = x11.XOpenDisplay(None)
-root = x11.XDefaultRootWindow(display)
+root = Root()
 temp, target = sys.argv[1], sys.argv[2]
 x0, y0, x1, y1 = (int(v) for v in sys.argv[3:7])
-ALL_PLANES, Z_PIXMAP = 0xFFFFFFFF, 2
 
 def grid():
-    image = x11.XGetImage(display, root, x0, y0, x1 - x0, y1 - y0, ALL_PLANES, Z_PIXMAP)
-    im = image.contents
-    data = ctypes.string_at(im.data, im.bytes_per_line * im.height)
-    step = im.bits_per_pixel // 8
-    points = [data[y * im.bytes_per_line + x * step:y * im.bytes_per_line + x * step + 3]
-              for y in range(0, im.height, 8) for x in range(0, im.width, 8)]
-    x11.XFree(im.data)
-    x11.XFree(image)
-    return points
+    data, line, step = root.grab(x0, y0, x1 - x0, y1 - y0)
+    return [data[y * line + x * step:y * line + x * step + 3]
+            for y in range(0, y1 - y0, 8) for x in range(0, x1 - x0, 8)]
 
 before = grid()
 os.rename(temp, target)
